@@ -1,0 +1,18 @@
+#pragma once
+
+#include "catalogue/catalogue.h"
+#include "patchtextholder.h"
+#include "runtime/failure.h"
+
+// Patch files larger than this are refused rather than read into the text box.
+inline constexpr qint64 maxPatchFileBytes = 64 * 1024 * 1024;
+
+// Appends the lines of an entry's patch file: CR LF before each line and one
+// closing CR LF. On failure the text is left exactly as it was.
+Status AppendPatchFile(PatchTextHolder &holder, Category category, int index);
+
+void ClearPatchText(PatchTextHolder &holder);
+
+// What an append adds for a file of this content. Lines are copied whole; a
+// line ends at CR LF, LF or CR.
+QString patchBlock(QStringView content);

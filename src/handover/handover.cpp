@@ -1,0 +1,19 @@
+#include "handover.h"
+
+#include "runtime/process.h"
+#include "runtime/programdirectory.h"
+#include "runtime/textfile.h"
+
+Status ExportPatchText(const PatchTextHolder &holder)
+{
+    if (Status failure = writeTextFile(programFile(QStringLiteral("tmp.vkp")), holder.text() + QStringLiteral("\r\n"))) {
+        failure->summary = QStringLiteral("Не удалось передать патч прошивальщику.");
+        return failure;
+    }
+    return std::nullopt;
+}
+
+Status LaunchFlasherScript()
+{
+    return startScriptDetached(programFile(QStringLiteral("shell.bat")), programDirectory());
+}

@@ -1,0 +1,49 @@
+#include "codepage.h"
+
+#include <QStringDecoder>
+#include <array>
+
+namespace {
+
+constexpr const char *codePageName = "windows-1251";
+
+// A single-byte code page: its encoder is the decoder's inverse, taken from the
+// decoder itself. One table look-up per character both encodes and finds what
+// the code page cannot hold, where the converter would quietly write '?'.
+const std::array<qint16, 0x10000> &byteOf()
+{
+    static const std::array<qint16, 0x10000> table = [] {
+        std::array<qint16, 0x10000> result;
+        result.fill(-1);
+        QStringDecoder decoder(codePageName, QStringDecoder::Flag::Stateless);
+        for (int b = 0; b < 256; ++b) {
+            const QString c = decoder.decode(QByteArray(1, char(b)));
+            if (c.size() == 1 && c[0] != QChar::ReplacementCharacter)
+                result[c[0].unicode()] = qint16(b);
+        }
+        return result;
+    }();
+    return table;
+}
+
+} // namespace
+
+QString decodeCodePage(QByteArrayView bytes)
+{
+    QStringDecoder decoder(codePageName, QStringDecoder::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+std::optional<qsizetype> encodeCodePage(QStringView text, QByteArray &out)
+{
+    const auto &table = byteOf();
+    out.resize(text.size());
+    char *bytes = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qint16 b = table[text[i].unicode()];
+        if (b < 0)
+            return i;
+        bytes[i] = char(b);
+    }
+    return std::nullopt;
+}
