@@ -1,5 +1,6 @@
 #include "assembly/assembly.h"
 
+#include "support/printers.h"
 #include "support/programfolder.h"
 
 #include "runtime/codepage.h"

@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 
+#include "support/printers.h"
 #include "support/programfolder.h"
 
 #include <gtest/gtest.h>

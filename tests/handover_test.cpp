@@ -2,6 +2,7 @@
 
 #include "assembly/assembly.h"
 #include "runtime/codepage.h"
+#include "support/printers.h"
 #include "support/programfolder.h"
 
 #include <QDir>

@@ -1,0 +1,78 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "assembly/assembly.h"
+#include "handover/handover.h"
+#include "runtime/messagebox.h"
+#include "startup.h"
+
+#include <QTabBar>
+
+MainWindow::MainWindow(QWidget *parent)
+    : QWidget(parent)
+    , ui(std::make_unique<Ui::MainWindow>())
+{
+    ui->setupUi(this);
+    setFixedSize(size());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/kelvarine.ico")));
+    ui->vklay->setIcon(QIcon(QStringLiteral(":/icons/vklay.ico")));
+    // Where MS Sans Serif is missing, fall back to a sans-serif face, not any face.
+    QFont clearFont = ui->cmdClear->font();
+    clearFont.setStyleHint(QFont::SansSerif);
+    ui->cmdClear->setFont(clearFont);
+
+    // The tab bar stands for the tab control, whose lists come after the buttons.
+    const QWidget *order[] = {ui->SSTab1->tabBar(), ui->txtPath, ui->vklay, ui->lstDel,
+                              ui->lstFast, ui->lstOther, ui->cmdClear};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+
+    m_patchText = std::make_unique<TextBoxHolder>(ui->txtPath);
+    fillCatalogue();
+    connect(ui->cmdClear, &QPushButton::clicked, this, &MainWindow::clearPatch);
+    connect(ui->vklay, &QPushButton::clicked, this, &MainWindow::handOver);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::fillCatalogue()
+{
+    int tab = 0;
+    for (const PatchCategory &category : patchCatalogue()) {
+        ui->SSTab1->setTabText(tab++, category.tabCaption.toString());
+        auto *list = findChild<QListWidget *>(category.listName.toString());
+        for (QStringView entry : category.entries)
+            list->addItem(entry.toString());
+        connect(list, &QListWidget::itemDoubleClicked, this,
+                [this, c = category.category, list] { appendFrom(c, list); });
+    }
+}
+
+void MainWindow::appendFrom(Category category, const QListWidget *list)
+{
+    const int index = list->currentRow();
+    if (index < 0) // nothing picked: there is no file to append
+        return;
+    if (const Status failure = AppendPatchFile(*m_patchText, category, index))
+        report(*failure);
+}
+
+void MainWindow::clearPatch()
+{
+    ClearPatchText(*m_patchText);
+}
+
+void MainWindow::handOver()
+{
+    // The script only runs on a complete tmp.vkp.
+    Status failure = ExportPatchText(*m_patchText);
+    if (!failure)
+        failure = LaunchFlasherScript();
+    if (failure)
+        report(*failure);
+}
+
+void MainWindow::report(const Failure &failure)
+{
+    showMessageBox(this, QMessageBox::Critical, messageTitle, failure.message());
+}

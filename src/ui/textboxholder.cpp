@@ -1,0 +1,42 @@
+#include "textboxholder.h"
+
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+namespace {
+
+// The document keeps lines as blocks; a CR left in the text would make a block of its own.
+QString toDocumentLines(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+QString TextBoxHolder::text() const
+{
+    // toPlainText() would turn no-break spaces, a byte of the code page, into blanks.
+    QString text = m_edit->document()->toRawText();
+    const QString lineEnd = QStringLiteral("\r\n");
+    text.replace(QChar::ParagraphSeparator, lineEnd);
+    text.replace(QChar::LineSeparator, lineEnd); // Shift+Enter
+    return text;
+}
+
+void TextBoxHolder::setText(const QString &text)
+{
+    m_edit->setPlainText(toDocumentLines(text));
+}
+
+void TextBoxHolder::append(const QString &more)
+{
+    // Insert at the end rather than set the whole text again: the cost is that
+    // of `more` alone, and Ctrl+Z takes the append back in one step.
+    QTextCursor cursor(m_edit->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    cursor.insertText(toDocumentLines(more));
+    cursor.endEditBlock();
+    m_edit->setTextCursor(cursor);
+    m_edit->ensureCursorVisible();
+}
