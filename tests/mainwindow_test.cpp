@@ -2,21 +2,25 @@
 #include "startup.h"
 
 #include "assembly/assembly.h"
+#include "runtime/codepage.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <malloc.h>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -187,7 +191,8 @@ TEST_F(Window, AppendsThePickedEntryAndClears)
 TEST_F(Window, HoldsEveryByteAndLineEndExactly)
 {
     const QByteArray line = everyLineByte();
-    folder.write(u"d7.h"_s, line + "\r\n\r\n" + line + "\n");
+    const QByteArray nul(1, '\0');
+    folder.write(u"d7.h"_s, line + "\r\n\r\n" + line + nul + "\n");
     PlainTextHolder expected;
     ASSERT_FALSE(AppendPatchFile(expected, Category::Del, 7));
     pick(0, "lstDel", 7);
@@ -195,7 +200,7 @@ TEST_F(Window, HoldsEveryByteAndLineEndExactly)
 
     whenMessageBox(readAndAccept); // shell.bat is missing here
     QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
-    EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\n" + line + "\r\n\r\n" + line + "\r\n\r\n");
+    EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\n" + line + "\r\n\r\n" + line + nul + "\r\n\r\n");
 }
 
 TEST_F(Window, HandsOverToTheScript)
@@ -234,7 +239,60 @@ TEST_F(Window, ReportsFailuresAndKeepsTheText)
     EXPECT_TRUE(shown.text.contains(u"«中»"));
     EXPECT_EQ(patchText(), before + u"中"_s);
     EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
+
+    // So does a folder where tmp.vkp should be.
+    QTest::mouseClick(child<QPushButton>("cmdClear"), Qt::LeftButton);
+    QDir(folder.path()).mkdir(u"tmp.vkp"_s);
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+    EXPECT_TRUE(shown.text.contains(QDir::toNativeSeparators(folder.file(u"tmp.vkp"_s))));
+
     QTest::qWait(200);
     EXPECT_FALSE(folder.exists(u"started"_s));
     EXPECT_TRUE(window.isVisible());
+}
+
+// Bytes the allocator has handed out and not had back.
+static std::size_t heapInUse()
+{
+    return mallinfo2().uordblks;
+}
+
+TEST_F(Window, ALongRunOfMixedActionsLeavesNothingBehind)
+{
+    for (const PatchCategory &category : patchCatalogue()) {
+        for (std::size_t i = 0; i < category.entries.size(); ++i)
+            folder.write(QFileInfo(PatchFilePath(category.category, int(i))).fileName(),
+                         QByteArray("; line\r\n").repeated(int(i) * 40 + 1));
+    }
+    folder.write(u"shell.bat"_s, "");
+    auto *clear = child<QPushButton>("cmdClear");
+    auto *vklay = child<QPushButton>("vklay");
+
+    QRandomGenerator random(50);
+    const auto run = [&](int actions) {
+        for (int n = 0; n < actions; ++n) {
+            const int action = random.bounded(100);
+            if (action < 2) {
+                QTest::mouseClick(clear, Qt::LeftButton);
+            } else if (action < 7) {
+                QTest::mouseClick(vklay, Qt::LeftButton);
+            } else {
+                const int tab = random.bounded(3);
+                const PatchCategory &category = patchCatalogue()[tab];
+                pick(tab, category.listName.toLatin1().constData(), random.bounded(int(category.entries.size())));
+            }
+        }
+        QTest::mouseClick(vklay, Qt::LeftButton);
+        QByteArray expected;
+        encodeCodePage(patchText() + u"\r\n"_s, expected);
+        EXPECT_TRUE(folder.read(u"tmp.vkp"_s) == expected);
+        QTest::mouseClick(clear, Qt::LeftButton);
+        child<QPlainTextEdit>("txtPath")->document()->clearUndoRedoStacks();
+    };
+
+    run(300); // warm caches, fonts and the allocator first
+    const std::size_t before = heapInUse();
+    run(3000);
+    EXPECT_LT(heapInUse(), before + 2 * 1024 * 1024);
 }

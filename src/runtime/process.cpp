@@ -36,7 +36,11 @@ Status startScriptDetached(const QString &scriptPath, const QString &workingDire
     process.setArguments({scriptPath});
 #endif
     process.setWorkingDirectory(workingDirectory);
+    // Hidden means no console either: and a script that outlives us must not
+    // hold on to our terminal or to the pipes of whoever started us.
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
     if (!process.startDetached())
         return fail(QStringLiteral("процесс не запустился (%1)").arg(process.errorString()));
     return std::nullopt;

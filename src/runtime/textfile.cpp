@@ -70,19 +70,20 @@ Status readTextFile(const QString &path, qint64 maxBytes, QString &text)
     const QFileInfo info(path);
     if (auto reason = notRegularReason(info))
         return fail(*reason);
-    const QString tooLarge = QStringLiteral("файл больше %1 МиБ").arg(maxBytes / (1024 * 1024));
     if (info.size() > maxBytes)
-        return fail(tooLarge);
+        return fail(QStringLiteral("файл больше %1 МиБ").arg(maxBytes / (1024 * 1024)));
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(deviceReason(file));
-    // Read one byte past the bound: the file may have grown since the check.
-    const QByteArray bytes = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
+    // Exactly the size seen above: a file that changes meanwhile is not read half.
+    QByteArray bytes(info.size(), Qt::Uninitialized);
+    const qint64 got = file.read(bytes.data(), bytes.size());
+    char more;
+    if (got < 0 || file.error() != QFileDevice::NoError)
         return fail(deviceReason(file));
-    if (bytes.size() > maxBytes)
-        return fail(tooLarge);
+    if (got != bytes.size() || file.read(&more, 1) != 0)
+        return fail(QStringLiteral("файл изменился во время чтения"));
     text = decodeCodePage(bytes);
     return std::nullopt;
 }
