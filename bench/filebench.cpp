@@ -1,0 +1,118 @@
+// Reading a patch file and writing tmp.vkp, each against the bare file I/O and
+// code-page conversion it cannot do without.
+#include "patchfile.h"
+#include "stopwatch.h"
+
+#include "assembly/assembly.h"
+#include "handover/handover.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int readLines = 16 * 1024 * 1024 / patchLineBytes;
+constexpr int exportLines = 100'000;
+
+void skipOn(benchmark::State &state, const Status &failure)
+{
+    if (failure)
+        state.SkipWithError(qPrintable(failure->message()));
+}
+
+void Reading(benchmark::State &state)
+{
+    const PatchFolder folder;
+    folder.writePatch(patchFileBytes(readLines));
+    for (auto _ : state) {
+        PlainTextHolder holder;
+        Status failure;
+        state.SetIterationTime(secondsTaken([&] { failure = AppendPatchFile(holder, Category::Other, 0); }));
+        skipOn(state, failure);
+    }
+}
+
+void ReadingFloor(benchmark::State &state)
+{
+    const PatchFolder folder;
+    folder.writePatch(patchFileBytes(readLines));
+    const QString path = PatchFilePath(Category::Other, 0);
+    for (auto _ : state) {
+        QString text;
+        state.SetIterationTime(secondsTaken([&] {
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly)) {
+                QStringDecoder decoder("windows-1251");
+                text = decoder.decode(file.readAll());
+            }
+        }));
+        if (text.size() != qsizetype(readLines) * patchLineBytes)
+            state.SkipWithError("the patch file was not read whole");
+    }
+}
+
+PlainTextHolder exportedPatch(const PatchFolder &folder)
+{
+    folder.writePatch(patchFileBytes(exportLines));
+    PlainTextHolder holder;
+    if (const Status failure = AppendPatchFile(holder, Category::Other, 0))
+        qFatal("%s", qPrintable(failure->message()));
+    return holder;
+}
+
+void Export(benchmark::State &state)
+{
+    const PatchFolder folder;
+    const PlainTextHolder holder = exportedPatch(folder);
+    for (auto _ : state) {
+        Status failure;
+        state.SetIterationTime(secondsTaken([&] { failure = ExportPatchText(holder); }));
+        skipOn(state, failure);
+    }
+}
+
+// The same bytes written straight, or replaced the way tmp.vkp must be: a
+// temporary file synced to disk and renamed over the old one.
+void writeFloor(benchmark::State &state, bool atomic)
+{
+    const PatchFolder folder;
+    skipOn(state, ExportPatchText(exportedPatch(folder)));
+    const QString path = folder.file(QStringLiteral("tmp.vkp"));
+    QFile exported(path);
+    const QByteArray bytes = exported.open(QIODevice::ReadOnly) ? exported.readAll() : QByteArray();
+    exported.close();
+    for (auto _ : state) {
+        bool written = false;
+        state.SetIterationTime(secondsTaken([&] {
+            if (atomic) {
+                QSaveFile file(path);
+                written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+            } else {
+                QFile file(path);
+                written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+            }
+        }));
+        if (!written || bytes.isEmpty())
+            state.SkipWithError("tmp.vkp was not written");
+    }
+}
+
+void ExportFloor(benchmark::State &state)
+{
+    writeFloor(state, false);
+}
+
+void ExportSaveFile(benchmark::State &state)
+{
+    writeFloor(state, true);
+}
+
+} // namespace
+
+BENCHMARK(Reading)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8)->Repetitions(9);
+BENCHMARK(ReadingFloor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8)->Repetitions(9);
+BENCHMARK(Export)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8)->Repetitions(9);
+BENCHMARK(ExportFloor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8)->Repetitions(9);
+BENCHMARK(ExportSaveFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8)->Repetitions(9);
