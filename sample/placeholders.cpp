@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
             const QString text =
                 QStringLiteral("; Заглушка патча «%1» (%2).\r\n"
                                "; Замените её настоящим патчем для Siemens CX70, прошивка 50.\r\n"
-                               "; Файл из одних комментариев ничего не меняет в телефоне.\r\n")
+                               "; Файл из одних комментариев ничего не меняет в телефоне.")
                     .arg(category.entries[index].toString(), QFileInfo(path).fileName());
             if (const Status failure = writeTextFile(path, text)) {
                 std::fprintf(stderr, "%s\n", qPrintable(failure->message()));

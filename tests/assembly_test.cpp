@@ -20,22 +20,22 @@ TEST(PatchBlock, CopiesLinesWholeWhateverTheirEnds)
 {
     struct Case {
         const char *name;
-        QString content;
-        QString block;
+        QByteArray file;
+        QByteArray block;
     } cases[] = {
-        {"empty file", u""_s, u"\r\n"_s},
-        {"CR LF", u"A\r\nB\r\n"_s, u"\r\nA\r\nB\r\n"_s},
-        {"LF", u"A\nB\n"_s, u"\r\nA\r\nB\r\n"_s},
-        {"CR", u"A\rB\r"_s, u"\r\nA\r\nB\r\n"_s},
-        {"mixed", u"A\r\n\nB\r\rC"_s, u"\r\nA\r\n\r\nB\r\n\r\nC\r\n"_s},
-        {"no final line end", u"A\r\nB"_s, u"\r\nA\r\nB\r\n"_s},
-        {"one blank line", u"\r\n"_s, u"\r\n\r\n"_s},
-        {"commas and quotes", u"00123456: FFFFFFFF \"ab\",0102\r\n0A1B2C: 1112,13,1415"_s,
-         u"\r\n00123456: FFFFFFFF \"ab\",0102\r\n0A1B2C: 1112,13,1415\r\n"_s},
-        {"edge blanks and tabs", u"  x ,\t y  \r\nz, "_s, u"\r\n  x ,\t y  \r\nz, \r\n"_s},
+        {"empty file", "", "\r\n"},
+        {"CR LF", "A\r\nB\r\n", "\r\nA\r\nB\r\n"},
+        {"LF", "A\nB\n", "\r\nA\r\nB\r\n"},
+        {"CR", "A\rB\r", "\r\nA\r\nB\r\n"},
+        {"mixed", "A\r\n\nB\r\rC", "\r\nA\r\n\r\nB\r\n\r\nC\r\n"},
+        {"no final line end", "A\r\nB", "\r\nA\r\nB\r\n"},
+        {"one blank line", "\r\n", "\r\n\r\n"},
+        {"commas and quotes", "00123456: FFFFFFFF \"ab\",0102\r\n0A1B2C: 1112,13,1415",
+         "\r\n00123456: FFFFFFFF \"ab\",0102\r\n0A1B2C: 1112,13,1415\r\n"},
+        {"edge blanks and tabs", "  x ,\t y  \r\nz, ", "\r\n  x ,\t y  \r\nz, \r\n"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(patchBlock(c.content), c.block) << c.name;
+        EXPECT_EQ(patchBlock(c.file), c.block) << c.name;
 }
 
 class Assembly : public ::testing::Test

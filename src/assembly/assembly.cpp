@@ -1,17 +1,24 @@
 #include "assembly.h"
 
+#include "runtime/codepage.h"
 #include "runtime/textfile.h"
+
+#include <cstring>
 
 Status AppendPatchFile(PatchTextHolder &holder, Category category, int index)
 {
     const QString path = PatchFilePath(category, index);
-    QString content;
-    if (Status failure = readTextFile(path, maxPatchFileBytes, content)) {
+    QByteArray file;
+    if (Status failure = readFile(path, maxPatchFileBytes, file)) {
         failure->summary = QStringLiteral("Не удалось добавить патч.");
         return failure;
     }
+    // CR and LF are the same bytes in the code page, so the lines are laid out
+    // before decoding, and only the block is ever held as text.
+    const QByteArray block = patchBlock(file);
+    file.clear();
     // Whole file first, then one change: nothing is ever half-appended.
-    holder.append(patchBlock(content));
+    holder.append(decodeCodePage(block));
     return std::nullopt;
 }
 
@@ -20,23 +27,30 @@ void ClearPatchText(PatchTextHolder &holder)
     holder.setText(QString());
 }
 
-QString patchBlock(QStringView content)
+QByteArray patchBlock(QByteArrayView file)
 {
-    static constexpr QStringView lineEnd = u"\r\n";
-    QString block;
-    // LF-only files grow by one character a line; this covers most of them.
-    block.reserve(content.size() + content.size() / 32 + 2 * lineEnd.size());
-    block += lineEnd;
-    const QChar *p = content.begin();
-    const QChar *const end = content.end();
+    QByteArray block;
+    // LF-only files grow by one byte a line; this covers most of them.
+    block.reserve(file.size() + file.size() / 32 + 4);
+    block += "\r\n";
+    const auto addLine = [&block](const char *from, const char *to) {
+        block.append(from, to - from);
+        block += "\r\n";
+    };
+    const char *p = file.begin();
+    const char *const end = file.end();
     while (p != end) {
-        const QChar *const lineStart = p;
-        while (p != end && *p != u'\r' && *p != u'\n')
-            ++p;
-        block.append(lineStart, p - lineStart);
-        block += lineEnd;
-        if (p != end)
-            p += (*p == u'\r' && p + 1 != end && p[1] == u'\n') ? 2 : 1;
+        const char *lf = static_cast<const char *>(std::memchr(p, '\n', end - p));
+        if (!lf)
+            lf = end;
+        // A CR ends a line of its own, unless it is the CR of CR LF or the last byte.
+        const char *cr;
+        while ((cr = static_cast<const char *>(std::memchr(p, '\r', lf - p))) && cr + 1 != lf) {
+            addLine(p, cr);
+            p = cr + 1;
+        }
+        addLine(p, cr ? cr : lf);
+        p = lf == end ? end : lf + 1;
     }
     return block;
 }

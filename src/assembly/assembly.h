@@ -13,6 +13,6 @@ Status AppendPatchFile(PatchTextHolder &holder, Category category, int index);
 
 void ClearPatchText(PatchTextHolder &holder);
 
-// What an append adds for a file of this content. Lines are copied whole; a
-// line ends at CR LF, LF or CR.
-QString patchBlock(QStringView content);
+// What an append adds for a file of these bytes, still in the code page. Lines
+// are copied whole; a line ends at CR LF, LF or CR.
+QByteArray patchBlock(QByteArrayView file);

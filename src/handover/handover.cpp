@@ -6,7 +6,7 @@
 
 Status ExportPatchText(const PatchTextHolder &holder)
 {
-    if (Status failure = writeTextFile(programFile(QStringLiteral("tmp.vkp")), holder.text() + QStringLiteral("\r\n"))) {
+    if (Status failure = writeTextFile(programFile(QStringLiteral("tmp.vkp")), holder.text())) {
         failure->summary = QStringLiteral("Не удалось передать патч прошивальщику.");
         return failure;
     }

@@ -37,13 +37,20 @@ QString decodeCodePage(QByteArrayView bytes)
 std::optional<qsizetype> encodeCodePage(QStringView text, QByteArray &out)
 {
     const auto &table = byteOf();
-    out.resize(text.size());
-    char *bytes = out.data();
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *bytes = out.data() + start;
+    // Missing characters look up as -1; one test at the end keeps the loop tight.
+    qint16 missing = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qint16 b = table[text[i].unicode()];
-        if (b < 0)
-            return i;
+        missing |= b;
         bytes[i] = char(b);
     }
-    return std::nullopt;
+    if (missing >= 0)
+        return std::nullopt;
+    for (qsizetype i = 0;; ++i) {
+        if (table[text[i].unicode()] < 0)
+            return i;
+    }
 }

@@ -7,6 +7,6 @@
 // Patch files and tmp.vkp are 8-bit text in the Cyrillic Windows code page.
 QString decodeCodePage(QByteArrayView bytes);
 
-// Encodes all of `text` into `out`, or returns the position of the first
-// character the code page cannot hold; `out` is then unspecified.
+// Appends the encoding of `text` to `out`, or returns the position of the
+// first character the code page cannot hold; `out` is then unspecified.
 std::optional<qsizetype> encodeCodePage(QStringView text, QByteArray &out);

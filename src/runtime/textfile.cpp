@@ -62,7 +62,7 @@ QString characterName(QStringView text, qsizetype at)
 
 } // namespace
 
-Status readTextFile(const QString &path, qint64 maxBytes, QString &text)
+Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
 {
     const auto fail = [&](const QString &reason) {
         return Failure{QStringLiteral("Не удалось прочитать файл."), path, reason};
@@ -77,14 +77,13 @@ Status readTextFile(const QString &path, qint64 maxBytes, QString &text)
     if (!file.open(QIODevice::ReadOnly))
         return fail(deviceReason(file));
     // Exactly the size seen above: a file that changes meanwhile is not read half.
-    QByteArray bytes(info.size(), Qt::Uninitialized);
+    bytes = QByteArray(info.size(), Qt::Uninitialized);
     const qint64 got = file.read(bytes.data(), bytes.size());
     char more;
     if (got < 0 || file.error() != QFileDevice::NoError)
         return fail(deviceReason(file));
     if (got != bytes.size() || file.read(&more, 1) != 0)
         return fail(QStringLiteral("файл изменился во время чтения"));
-    text = decodeCodePage(bytes);
     return std::nullopt;
 }
 
@@ -94,12 +93,14 @@ Status writeTextFile(const QString &path, QStringView text)
         return Failure{QStringLiteral("Не удалось записать файл."), path, reason};
     };
     QByteArray bytes;
+    bytes.reserve(text.size() + 2);
     if (const auto at = encodeCodePage(text, bytes)) {
         const qsizetype line = text.first(*at).count(u'\n') + 1;
         return fail(QStringLiteral("символ %1 в строке %2 нельзя записать в кодировке Windows-1251")
                         .arg(characterName(text, *at))
                         .arg(line));
     }
+    bytes += "\r\n";
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("на месте файла папка"));
 

@@ -4,11 +4,12 @@
 
 #include <QString>
 
-// Reads a whole file in the code page. Only regular files of at most
-// `maxBytes` are read, so a FIFO or a device never blocks the program.
-Status readTextFile(const QString &path, qint64 maxBytes, QString &text);
+// Reads a whole file. Only regular files of at most `maxBytes` are read, so a
+// FIFO or a device never blocks the program.
+Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
-// Writes `text` in the code page, replacing the file whole: a reader sees the
-// old content or the new one, and a failed write leaves the old one untouched.
-// Nothing is written when `text` holds a character the code page lacks.
+// Writes `text` and one CR LF in the code page, replacing the file whole: a
+// reader sees the old content or the new one, and a failed write leaves the
+// old one untouched. Nothing is written when `text` holds a character the code
+// page lacks.
 Status writeTextFile(const QString &path, QStringView text);

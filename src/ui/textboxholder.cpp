@@ -3,16 +3,6 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-namespace {
-
-// The document keeps lines as blocks; a CR left in the text would make a block of its own.
-QString toDocumentLines(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-} // namespace
-
 QString TextBoxHolder::text() const
 {
     // toPlainText() would turn no-break spaces, a byte of the code page, into blanks.
@@ -25,7 +15,7 @@ QString TextBoxHolder::text() const
 
 void TextBoxHolder::setText(const QString &text)
 {
-    m_edit->setPlainText(toDocumentLines(text));
+    m_edit->setPlainText(text); // CR LF makes one block, as LF does
 }
 
 void TextBoxHolder::append(const QString &more)
@@ -35,7 +25,7 @@ void TextBoxHolder::append(const QString &more)
     QTextCursor cursor(m_edit->document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
-    cursor.insertText(toDocumentLines(more));
+    cursor.insertText(more);
     cursor.endEditBlock();
     m_edit->setTextCursor(cursor);
     m_edit->ensureCursorVisible();
