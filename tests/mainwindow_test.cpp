@@ -178,10 +178,12 @@ TEST_F(Window, AppendsThePickedEntryAndClears)
     pick(2, "lstOther", 6);
     EXPECT_EQ(patchText(), u"\r\nA\r\nB\r\n\r\nC\r\n");
 
-    // A double-click beside the entries picks nothing.
+    // A double-click beside the entries picks nothing, and no key picks either.
     auto *list = child<QListWidget>("lstOther");
     const QPoint below(10, list->viewport()->height() - 3);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(patchText(), u"\r\nA\r\nB\r\n\r\nC\r\n");
 
     QTest::mouseClick(child<QPushButton>("cmdClear"), Qt::LeftButton);
