@@ -67,7 +67,7 @@ TEST_F(Survives, AProgramDirectoryRemovedWhileRunning)
     EXPECT_EQ(holder.text(), u"\r\nA\r\n");
 }
 
-TEST_F(Survives, ScriptsThatFailOrNeverEnd)
+TEST(SurvivesScripts, ThatFailOrNeverEnd)
 {
     const struct {
         const char *name;
@@ -77,13 +77,16 @@ TEST_F(Survives, ScriptsThatFailOrNeverEnd)
         {"failing", "exit 3\n"},
         {"not a script at all", QByteArray("\x7f" "ELF\0\x01\x02", 7)},
     };
-    // Started is all the program can know; what the script does next is its own affair.
+    // Started is all the program can know; what the script does next is its own
+    // affair. A folder each: a script still starting must not read the next one.
     for (const auto &c : cases) {
+        const ProgramFolder folder;
         folder.write(u"shell.bat"_s, c.script);
         EXPECT_FALSE(LaunchFlasherScript()) << c.name;
     }
 
     // One that never ends: the launch returns while it runs.
+    const ProgramFolder folder;
     folder.write(u"shell.bat"_s, "sleep 600 &\necho $! > pid.tmp && mv pid.tmp pid\nwait\n");
     ASSERT_FALSE(LaunchFlasherScript());
     ASSERT_TRUE(waitForFile(folder.file(u"pid"_s)));

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Opens tmp.vkp for the user to check before flashing: with V_KLay under wine
-# when both are here, else with the desktop's handler, else says where it is.
+# when both are here, else with the desktop's handler, else (when run by hand)
+# says where it is.
 # It only opens the file; nothing here writes to the phone.
 cd "$(dirname "$0")" || exit 1
 if command -v wine >/dev/null 2>&1 && [ -f V_KLay.exe ]; then

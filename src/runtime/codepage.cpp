@@ -28,6 +28,11 @@ const std::array<qint16, 0x10000> &byteOf()
 
 } // namespace
 
+bool codePageAvailable()
+{
+    return QStringDecoder(codePageName).isValid();
+}
+
 QString decodeCodePage(QByteArrayView bytes)
 {
     QStringDecoder decoder(codePageName, QStringDecoder::Flag::Stateless);

@@ -5,6 +5,10 @@
 #include <optional>
 
 // Patch files and tmp.vkp are 8-bit text in the Cyrillic Windows code page.
+
+// Qt converts it only when built with ICU; without it nothing can be read or written.
+bool codePageAvailable();
+
 QString decodeCodePage(QByteArrayView bytes);
 
 // Appends the encoding of `text` to `out`, or returns the position of the

@@ -4,7 +4,6 @@
 #include <QProcess>
 
 #ifdef Q_OS_WIN
-#include <QDir>
 #include <windows.h>
 #endif
 
@@ -19,19 +18,22 @@ Status startScriptDetached(const QString &scriptPath, const QString &workingDire
     if (!info.isFile())
         return fail(QStringLiteral("это не обычный файл"));
 
-    // The path goes to the interpreter as one argument, never through a shell
-    // that would parse it, so no character of the folder's name can run anything.
     QProcess process;
 #ifdef Q_OS_WIN
-    // cmd.exe parses its own command line; /s with the outer quotes keeps the
-    // quoted path whole.
-    process.setProgram(QStringLiteral("cmd.exe"));
-    process.setNativeArguments(QStringLiteral("/d /s /c \"\"%1\"\"")
-                                   .arg(QDir::toNativeSeparators(scriptPath)));
+    // cmd.exe parses its command line and expands %VAR% even inside quotes, so
+    // the folder's name stays off it: the script is named from its own folder,
+    // the working directory. cmd.exe comes from the system folder, never from
+    // a search that could find another one.
+    wchar_t systemFolder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(systemFolder, MAX_PATH);
+    process.setProgram(QString::fromWCharArray(systemFolder, int(length)) + QStringLiteral("\\cmd.exe"));
+    process.setNativeArguments(QStringLiteral("/d /v:off /s /c \".\\%1\"").arg(info.fileName()));
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
         args->flags |= CREATE_NO_WINDOW;
     });
 #else
+    // The path is one argument of the interpreter, never text for a shell to
+    // parse, so no character of the folder's name can run anything.
     process.setProgram(QStringLiteral("/bin/sh"));
     process.setArguments({scriptPath});
 #endif

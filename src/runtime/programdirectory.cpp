@@ -19,7 +19,7 @@ QString programDirectory()
 
 QString programFile(const QString &name)
 {
-    return programDirectory() + QDir::separator() + name;
+    return QDir::toNativeSeparators(programDirectory()) + QDir::separator() + name;
 }
 
 void setProgramDirectory(const QString &directory)

@@ -3,7 +3,7 @@
 #include <QString>
 
 // The folder of the executable: the program's installation, where its patch
-// files, tmp.vkp and shell.bat live. The working directory plays no part.
+// files, tmp.vkp and shell.bat live. The working directory is never used.
 QString programDirectory();
 
 // The program directory, the platform's separator and `name`.

@@ -43,16 +43,15 @@ void MainWindow::fillCatalogue()
         auto *list = findChild<QListWidget *>(category.listName.toString());
         for (QStringView entry : category.entries)
             list->addItem(entry.toString());
+        // Only an entry can be double-clicked, so there is always an index:
+        // the old program's index -1 and its missing d-1.h cannot arise.
         connect(list, &QListWidget::itemDoubleClicked, this,
-                [this, c = category.category, list] { appendFrom(c, list); });
+                [this, c = category.category, list](QListWidgetItem *item) { appendFrom(c, list->row(item)); });
     }
 }
 
-void MainWindow::appendFrom(Category category, const QListWidget *list)
+void MainWindow::appendFrom(Category category, int index)
 {
-    const int index = list->currentRow();
-    if (index < 0) // nothing picked: there is no file to append
-        return;
     if (const Status failure = AppendPatchFile(*m_patchText, category, index))
         report(*failure);
 }

@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <memory>
 
-class QListWidget;
 struct Failure;
 
 namespace Ui {
@@ -24,7 +23,7 @@ public:
 
 private:
     void fillCatalogue();
-    void appendFrom(Category category, const QListWidget *list);
+    void appendFrom(Category category, int index);
     void clearPatch();
     void handOver();
     void report(const Failure &failure);

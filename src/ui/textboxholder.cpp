@@ -15,6 +15,8 @@ QString TextBoxHolder::text() const
 
 void TextBoxHolder::setText(const QString &text)
 {
+    // A new document rather than an edit: while undo is on, the document keeps
+    // every character it ever held, so only this gives the memory back.
     m_edit->setPlainText(text); // CR LF makes one block, as LF does
 }
 
