@@ -24,8 +24,8 @@ void skipOn(benchmark::State &state, const Status &failure)
 
 void Reading(benchmark::State &state)
 {
-    const PatchFolder folder;
-    folder.writePatch(patchFileBytes(readLines));
+    const ProgramFolder folder;
+    writePatch(folder, patchFileBytes(readLines));
     for (auto _ : state) {
         PlainTextHolder holder;
         Status failure;
@@ -36,8 +36,8 @@ void Reading(benchmark::State &state)
 
 void ReadingFloor(benchmark::State &state)
 {
-    const PatchFolder folder;
-    folder.writePatch(patchFileBytes(readLines));
+    const ProgramFolder folder;
+    writePatch(folder, patchFileBytes(readLines));
     const QString path = PatchFilePath(Category::Other, 0);
     for (auto _ : state) {
         QString text;
@@ -53,9 +53,9 @@ void ReadingFloor(benchmark::State &state)
     }
 }
 
-PlainTextHolder exportedPatch(const PatchFolder &folder)
+PlainTextHolder exportedPatch(const ProgramFolder &folder)
 {
-    folder.writePatch(patchFileBytes(exportLines));
+    writePatch(folder, patchFileBytes(exportLines));
     PlainTextHolder holder;
     if (const Status failure = AppendPatchFile(holder, Category::Other, 0))
         qFatal("%s", qPrintable(failure->message()));
@@ -64,7 +64,7 @@ PlainTextHolder exportedPatch(const PatchFolder &folder)
 
 void Export(benchmark::State &state)
 {
-    const PatchFolder folder;
+    const ProgramFolder folder;
     const PlainTextHolder holder = exportedPatch(folder);
     for (auto _ : state) {
         Status failure;
@@ -77,7 +77,7 @@ void Export(benchmark::State &state)
 // temporary file synced to disk and renamed over the old one.
 void writeFloor(benchmark::State &state, bool atomic)
 {
-    const PatchFolder folder;
+    const ProgramFolder folder;
     skipOn(state, ExportPatchText(exportedPatch(folder)));
     const QString path = folder.file(QStringLiteral("tmp.vkp"));
     QFile exported(path);

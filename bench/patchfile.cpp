@@ -1,9 +1,8 @@
 #include "patchfile.h"
 
 #include "catalogue/catalogue.h"
-#include "runtime/programdirectory.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 QByteArray patchFileBytes(int lines)
@@ -31,26 +30,7 @@ QString documentText(const QByteArray &patchFile)
     return u'\n' + QString(decoder.decode(patchFile)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-PatchFolder::PatchFolder()
+void writePatch(const ProgramFolder &folder, const QByteArray &bytes)
 {
-    if (!m_dir.isValid())
-        qFatal("cannot make a temporary folder: %s", qPrintable(m_dir.errorString()));
-    setProgramDirectory(m_dir.path());
-}
-
-PatchFolder::~PatchFolder()
-{
-    setProgramDirectory(QString());
-}
-
-QString PatchFolder::file(const QString &name) const
-{
-    return m_dir.filePath(name);
-}
-
-void PatchFolder::writePatch(const QByteArray &bytes) const
-{
-    QFile f(PatchFilePath(Category::Other, 0));
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(f.fileName()));
+    folder.write(QFileInfo(PatchFilePath(Category::Other, 0)).fileName(), bytes);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "support/programfolder.h"
+
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 
 inline constexpr int patchLineBytes = 64;
 
@@ -13,19 +14,6 @@ QByteArray patchFileBytes(int lines);
 // What the text box holds after appending such a file to an empty patch.
 QString documentText(const QByteArray &patchFile);
 
-// A temporary folder the program takes for its own while this lives.
-class PatchFolder
-{
-public:
-    PatchFolder();
-    ~PatchFolder();
-    PatchFolder(const PatchFolder &) = delete;
-    PatchFolder &operator=(const PatchFolder &) = delete;
-
-    QString file(const QString &name) const;
-    // The patch file of the first entry of the last tab.
-    void writePatch(const QByteArray &bytes) const;
-
-private:
-    QTemporaryDir m_dir;
-};
+// Writes the patch file of the first entry of the last tab, the one the
+// benchmarks append, into the folder that stands for the program directory.
+void writePatch(const ProgramFolder &folder, const QByteArray &bytes);

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <functional>
+#include <memory>
 
-// A probe takes no argument, or --hold FILE: a patch file for the text box to
-// hold before the probe reports. False, after printing the usage, on anything else.
-bool readProbeArguments(const QStringList &arguments, QString &heldFile);
+class QWidget;
 
-// Prints this process's peak resident memory in KiB, which the memory figure reads.
-void reportPeakMemory();
+// The body of a start-up or memory probe, which takes no argument or
+// --hold FILE: builds the window `make` returns and shows it until it is
+// exposed; given a file, has `hold` put that patch in the window; then prints
+// the process's peak resident memory in KiB for the memory figure.
+int runProbe(int argc, char **argv, const std::function<std::unique_ptr<QWidget>()> &make,
+             const std::function<bool(QWidget &window, const QString &patchFile)> &hold);

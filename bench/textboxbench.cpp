@@ -1,7 +1,7 @@
 // Appending to the program's text box, shown offscreen. Each timing includes
 // the event processing that follows the change, so the repaint it causes is
 // paid for on both sides.
-#include "offscreen.h"
+#include "shown.h"
 #include "patchfile.h"
 #include "stopwatch.h"
 
@@ -42,9 +42,9 @@ void checkHolds(benchmark::State &state, const QPlainTextEdit &edit, const QStri
 
 void AppendToTextBox(benchmark::State &state)
 {
-    const PatchFolder folder;
+    const ProgramFolder folder;
     const QByteArray patch = patchFileBytes(boxLines);
-    folder.writePatch(patch);
+    writePatch(folder, patch);
     const QString expected = documentText(patch);
     for (auto _ : state) {
         MainWindow window;
@@ -86,8 +86,8 @@ void SetPlainTextFloor(benchmark::State &state)
 
 void Growth(benchmark::State &state)
 {
-    const PatchFolder folder;
-    folder.writePatch(patchFileBytes(growthLines));
+    const ProgramFolder folder;
+    writePatch(folder, patchFileBytes(growthLines));
     for (auto _ : state) {
         MainWindow window;
         if (!shown(state, window))

@@ -4,20 +4,12 @@
 #include "assembly/assembly.h"
 #include "handover/handover.h"
 #include "runtime/codepage.h"
-#include "runtime/programdirectory.h"
+#include "support/programfolder.h"
 #include "support/reference.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <cstdlib>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void check(bool ok)
 {
@@ -29,14 +21,9 @@ void check(bool ok)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir folder;
-    static const bool pointed = (setProgramDirectory(folder.path()), true);
-    (void)pointed;
-
+    static const ProgramFolder folder;
     const QByteArrayView bytes(data, qsizetype(size));
-    QFile patch(PatchFilePath(Category::Fast, 0));
-    check(patch.open(QIODevice::WriteOnly) && patch.write(bytes.data(), bytes.size()) == bytes.size());
-    patch.close();
+    folder.write(QStringLiteral("f0.h"), bytes);
 
     PlainTextHolder holder;
     check(!AppendPatchFile(holder, Category::Fast, 0));
@@ -44,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(!ExportPatchText(holder));
     check(holder.text() == text);
 
-    const QByteArray exported = readAll(programFile(QStringLiteral("tmp.vkp")));
+    const QByteArray exported = folder.read(QStringLiteral("tmp.vkp"));
     check(exported == referenceExport(bytes));
     QByteArray textBytes;
     check(!encodeCodePage(text, textBytes) && exported == textBytes + "\r\n");

@@ -24,10 +24,10 @@ QString ProgramFolder::file(const QString &name) const
     return m_path + u'/' + name;
 }
 
-void ProgramFolder::write(const QString &name, const QByteArray &bytes) const
+void ProgramFolder::write(const QString &name, QByteArrayView bytes) const
 {
     QFile f(file(name));
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), bytes.size()) != bytes.size())
         qFatal("cannot write %s", qPrintable(f.fileName()));
 }
 

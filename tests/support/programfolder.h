@@ -16,7 +16,7 @@ public:
     QString path() const { return m_path; }
     QString root() const { return m_root.path(); }
     QString file(const QString &name) const;
-    void write(const QString &name, const QByteArray &bytes) const;
+    void write(const QString &name, QByteArrayView bytes) const;
     QByteArray read(const QString &name) const;
     bool exists(const QString &name) const;
 

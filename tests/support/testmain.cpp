@@ -1,11 +1,11 @@
+#include "support/offscreen.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
-    // Test discovery runs this binary at build time, outside ctest's environment.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

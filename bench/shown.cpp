@@ -1,16 +1,10 @@
-#include "offscreen.h"
+#include "shown.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
-
-void preferOffscreen()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-}
 
 bool showUntilExposed(QWidget &widget)
 {
