@@ -4,17 +4,35 @@
 #include "support/programfolder.h"
 
 #include "runtime/codepage.h"
+#include "runtime/textfile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <vector>
+
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
 namespace {
 const QString CRLF = QStringLiteral("\r\n");
+
+// The message as the user reads it: what failed alone on the first line, then
+// the file as the system writes it, and the reason.
+void expectMessage(const Failure &failure, const QString &summary, const QString &file, const QString &reason)
+{
+    const QString message = failure.message();
+    EXPECT_EQ(message.section(u'\n', 0, 0), summary);
+    EXPECT_TRUE(message.contains(u"Файл: "_s + QDir::toNativeSeparators(file) + u'\n')) << message.toStdString();
+    EXPECT_TRUE(message.contains(u"Причина: "_s + reason)) << message.toStdString();
 }
+} // namespace
 
 TEST(PatchBlock, CopiesLinesWholeWhateverTheirEnds)
 {
@@ -81,9 +99,8 @@ TEST_F(Assembly, RefusesWhatIsNotAReadablePatchFileAndKeepsTheText)
     const QString before = holder.text();
 
     QDir(folder.path()).mkdir(QStringLiteral("d1.h"));
-    ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(QStringLiteral("d2.h"))).constData(), 0600), 0);
-    QFile::link(folder.file(QStringLiteral("d3.h")), folder.file(QStringLiteral("d3.h")));
     QFile big(folder.file(QStringLiteral("d4.h")));
+    // Sparse: it takes no room on the disk. It checks the limit the program uses.
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(maxPatchFileBytes + 1));
     big.close();
 
@@ -92,23 +109,91 @@ TEST_F(Assembly, RefusesWhatIsNotAReadablePatchFileAndKeepsTheText)
         int index;
         const char *name;
         const char *reason;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {Category::Del, 5, "d5.h", "файл не найден"},
         {Category::Other, -1, "o-1.h", "файл не найден"},
-        {Category::Del, 1, "d1.h", "это папка"},
-        {Category::Del, 2, "d2.h", "не обычный файл"}, // a FIFO must not block
-        {Category::Del, 3, "d3.h", "по кругу"},
-        {Category::Del, 4, "d4.h", "больше 64 МиБ"},
+        {Category::Del, 1, "d1.h", "это папка, а не файл"},
+        {Category::Del, 4, "d4.h", "файл больше 64 МиБ"},
     };
+#ifndef Q_OS_WIN
+    // POSIX only: FIFOs, symbolic links, and files whose content is longer
+    // (/proc) or shorter (/sys) than their size says, as if written while read.
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(QStringLiteral("d2.h"))).constData(), 0600), 0);
+    QFile::link(folder.file(QStringLiteral("d3.h")), folder.file(QStringLiteral("d3.h")));
+    QFile::link(QStringLiteral("/proc/self/status"), folder.file(QStringLiteral("d6.h")));
+    cases.push_back({Category::Del, 2, "d2.h", "это не обычный файл (канал или устройство)"}); // must not block
+    cases.push_back({Category::Del, 3, "d3.h", "ссылка ведёт на несуществующий файл или по кругу"});
+    cases.push_back({Category::Del, 6, "d6.h", "файл изменился во время чтения"});
+    const QString shorter = QStringLiteral("/sys/devices/system/cpu/possible");
+    if (QFileInfo(shorter).size() > 100) {
+        QFile::link(shorter, folder.file(QStringLiteral("d7.h")));
+        cases.push_back({Category::Del, 7, "d7.h", "файл изменился во время чтения"});
+    } else {
+        std::cout << "note: no " << shorter.toStdString() << ", so no file shorter than its size\n";
+    }
+#endif
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         const Status failure = AppendPatchFile(holder, c.category, c.index);
-        ASSERT_TRUE(failure) << c.name;
+        ASSERT_TRUE(failure);
         EXPECT_EQ(failure->file, folder.file(QLatin1String(c.name)));
-        EXPECT_TRUE(failure->reason.contains(QString::fromUtf8(c.reason))) << failure->reason.toStdString();
-        EXPECT_TRUE(failure->message().contains(QLatin1String(c.name)));
-        EXPECT_EQ(holder.text(), before) << c.name;
+        EXPECT_EQ(failure->reason, QString::fromUtf8(c.reason));
+        expectMessage(*failure, u"Не удалось добавить патч."_s, folder.file(QLatin1String(c.name)),
+                      QString::fromUtf8(c.reason) + u'.');
+        EXPECT_EQ(holder.text(), before);
     }
 }
+
+TEST_F(Assembly, ReadsAFileOfExactlyTheLimitAndRefusesOneByteMore)
+{
+    constexpr qint64 limit = 100;
+    folder.write(QStringLiteral("f0.h"), QByteArray(limit, 'A'));
+    folder.write(QStringLiteral("f1.h"), QByteArray(limit + 1, 'B'));
+
+    ASSERT_FALSE(AppendPatchFile(holder, Category::Fast, 0, limit));
+    const QString text = CRLF + QString(limit, u'A') + CRLF;
+    EXPECT_EQ(holder.text(), text);
+
+    const Status failure = AppendPatchFile(holder, Category::Fast, 1, limit);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, u"файл больше 100 Б"_s);
+    EXPECT_EQ(holder.text(), text);
+}
+
+#ifndef Q_OS_WIN
+// POSIX only: there a FIFO or a device can take a patch file's place between
+// the look at its name and the open, so the open itself must refuse them.
+TEST(OpenRegularFile, RefusesAtOnceWhatIsNoRegularFileAndKeepsNothingOpen)
+{
+    const QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    const auto openDescriptors = [] {
+        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    };
+    const qsizetype descriptors = openDescriptors();
+
+    const struct {
+        const char *name;
+        QString path;
+        const char *reason;
+    } cases[] = {
+        {"a FIFO no one writes to", fifo, "это не обычный файл (канал или устройство)"},
+        {"a device", QStringLiteral("/dev/null"), "это не обычный файл (канал или устройство)"},
+        {"a folder", dir.filePath(QStringLiteral("folder")), "это папка, а не файл"},
+        {"nothing", dir.filePath(QStringLiteral("gone")), "файл не найден"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile file(c.path);
+        EXPECT_EQ(openRegularFile(file), std::optional(QString::fromUtf8(c.reason)));
+        EXPECT_FALSE(file.isOpen());
+    }
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+#endif
 
 TEST(AssemblyFolder, WorksInAFolderWithAnAwkwardName)
 {

@@ -23,7 +23,7 @@ TEST(Catalogue, NamesFilesByPrefixAndIndexNeverByCaption)
         {Category::Del, 10, "d10.h"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(PatchFilePath(c.category, c.index), folder.path() + u'/' + QLatin1String(c.name));
+        EXPECT_EQ(PatchFilePath(c.category, c.index), folder.file(QLatin1String(c.name)));
 }
 
 TEST(Catalogue, HoldsTwentyEntriesInTabOrder)

@@ -1,27 +1,34 @@
 #include "mainwindow.h"
+#include "program.h"
 #include "startup.h"
 
 #include "assembly/assembly.h"
-#include "runtime/codepage.h"
+#include "support/heap.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
+#include "support/reference.h"
+#include "support/script.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
-#include <malloc.h>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -42,16 +49,100 @@ void whenMessageBox(std::function<void(QMessageBox *)> handle)
     timer->start(10);
 }
 
+// A box no test waits for would block it for good: fail and close it.
+class UnexpectedBoxes
+{
+public:
+    UnexpectedBoxes()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (box && box == m_last) {
+                ADD_FAILURE() << "unexpected box: " << qobject_cast<QMessageBox *>(box)->text().toStdString();
+                box->close();
+            }
+            m_last = box;
+        });
+        m_timer.start(1000);
+    }
+
+private:
+    QTimer m_timer;
+    QPointer<QWidget> m_last;
+};
+
 struct Shown {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget *parent = nullptr;
+    Qt::WindowModality modality = Qt::NonModal;
 };
 
 Shown readAndAccept(QMessageBox *box)
 {
-    Shown shown{box->windowTitle(), box->text(), box->icon()};
+    Shown shown{box->windowTitle(), box->text(), box->icon(), box->parentWidget(), box->windowModality()};
     box->button(QMessageBox::Ok)->click();
     return shown;
+}
+
+// The catalogue as the window must show it: each tab's caption and list, and
+// each entry's caption, in display order, with the patch file it names.
+struct Entry {
+    QString caption;
+    QString file;
+};
+struct Tab {
+    QString caption;
+    const char *list;
+    std::vector<Entry> entries;
+};
+const Tab drawnCatalogue[] = {
+    {u"Убрать надписи, звуки и т.д."_s, "lstDel", {
+        {u"Убрать <Все сигналы вкл\\выкл> "_s, u"d0.h"_s},
+        {u"Убрать <Блокировка клавиатуры вкл.> "_s, u"d1.h"_s},
+        {u"Убрать <IrDA вкл\\выкл> "_s, u"d2.h"_s},
+        {u"Убрать <GPRS вкл\\выкл> "_s, u"d3.h"_s},
+        {u"Убрать из камеры <Подождите> и <Сохранить в> "_s, u"d4.h"_s},
+        {u"Убрать звук <Сеть найдена> "_s, u"d5.h"_s},
+        {u"Убрать звук в начале записи видео "_s, u"d6.h"_s},
+        {u"Убрать подсветку кнопок"_s, u"d7.h"_s},
+        {u"Убрать софткнопки с экрана и опустить время дату вниз"_s, u"d8.h"_s},
+    }},
+    {u"Ускорение"_s, "lstFast", {
+        {u"Ускорить видеоискатель"_s, u"f0.h"_s},
+        {u"Ускорить яву"_s, u"f1.h"_s},
+        {u"Ускорить меню"_s, u"f2.h"_s},
+    }},
+    {u"Разное"_s, "lstOther", {
+        {u"Чтение смс при залоченой клаве"_s, u"o0.h"_s},
+        {u"Открыть диски навсегда"_s, u"o1.h"_s},
+        {u"Ч/Б Режим камеры"_s, u"o2.h"_s},
+        {u"Плавное включение подсветки"_s, u"o3.h"_s},
+        {u"Сжатие фото 100%"_s, u"o4.h"_s},
+        {u"Дата в виде дня недели числа и месяца"_s, u"o5.h"_s},
+        {u"Фото любой цифровой кнопкой"_s, u"o6.h"_s},
+        {u"Подсветка с шагом 5%"_s, u"o7.h"_s},
+    }},
+};
+
+const QString warningText =
+    u"Внимание! Вы используете эту программу на свой страх и риск. Автор не несёт НИКАКОЙ "
+    u"ответственности за вред приченёный программой. Патчи взяты из сборника Morvash "
+    u"http://morvash.example/"_s;
+
+QString patchTextOf(QWidget &window)
+{
+    return TextBoxHolder(window.findChild<QPlainTextEdit *>(u"txtPath"_s)).text();
+}
+
+// A click first: a double-click alone does not reach the item.
+void pickIn(QWidget &window, int tab, const char *list, int row)
+{
+    window.findChild<QTabWidget *>(u"SSTab1"_s)->setCurrentIndex(tab);
+    auto *view = window.findChild<QListWidget *>(QLatin1String(list));
+    const QPoint at = view->visualItemRect(view->item(row)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
 } // namespace
@@ -63,36 +154,16 @@ protected:
     {
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-        // A box no test waits for would block it for good: fail and close it.
-        QObject::connect(&boxGuard, &QTimer::timeout, [this] {
-            QWidget *box = QApplication::activeModalWidget();
-            if (box && box == lastBox) {
-                ADD_FAILURE() << "unexpected box: " << qobject_cast<QMessageBox *>(box)->text().toStdString();
-                box->close();
-            }
-            lastBox = box;
-        });
-        boxGuard.start(1000);
     }
 
     template <typename T>
     T *child(const char *name) { return window.findChild<T *>(QLatin1String(name)); }
-    QString patchText() { return TextBoxHolder(child<QPlainTextEdit>("txtPath")).text(); }
-
-    // A click first: a double-click alone does not reach the item.
-    void pick(int tab, const char *list, int row)
-    {
-        child<QTabWidget>("SSTab1")->setCurrentIndex(tab);
-        auto *view = child<QListWidget>(list);
-        const QPoint at = view->visualItemRect(view->item(row)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    }
+    QString patchText() { return patchTextOf(window); }
+    void pick(int tab, const char *list, int row) { pickIn(window, tab, list, row); }
 
     ProgramFolder folder;
     MainWindow window;
-    QTimer boxGuard;
-    QPointer<QWidget> lastBox;
+    UnexpectedBoxes unexpectedBoxes;
 };
 
 TEST(Startup, WarnsBeforeTheWindowShowsHoweverTheWarningIsClosed)
@@ -117,9 +188,7 @@ TEST(Startup, WarnsBeforeTheWindowShowsHoweverTheWarningIsClosed)
         EXPECT_FALSE(windowVisible);
         EXPECT_EQ(shown.title, u"Kelvaro");
         EXPECT_EQ(shown.icon, QMessageBox::Warning);
-        EXPECT_TRUE(shown.text.startsWith(
-            u"Внимание! Вы используете эту программу на свой страх и риск. Автор не несёт НИКАКОЙ "
-            u"ответственности за вред приченёный программой. Патчи взяты из сборника Morvash "_s));
+        EXPECT_EQ(shown.text, warningText);
         EXPECT_TRUE(window.isVisible());
 
         auto *tabs = window.findChild<QTabWidget *>(u"SSTab1"_s);
@@ -131,6 +200,8 @@ TEST(Startup, WarnsBeforeTheWindowShowsHoweverTheWarningIsClosed)
 
 TEST_F(Window, KeepsItsLayoutAndFocusOrder)
 {
+    EXPECT_EQ(window.size(), QSize(459, 611));
+    window.resize(800, 900); // nothing would follow the frame
     EXPECT_EQ(window.size(), QSize(459, 611));
     const struct {
         const char *name;
@@ -203,6 +274,51 @@ TEST_F(Window, AppendsThePickedEntryAndClears)
     EXPECT_EQ(patchText(), u"");
 }
 
+TEST_F(Window, ShowsEveryEntryAsDrawnAndEachPicksItsOwnFile)
+{
+    auto *tabs = child<QTabWidget>("SSTab1");
+    ASSERT_EQ(tabs->count(), int(std::size(drawnCatalogue)));
+    QString expected;
+    for (int t = 0; t < tabs->count(); ++t) {
+        const Tab &tab = drawnCatalogue[t];
+        EXPECT_EQ(tabs->tabText(t), tab.caption);
+        auto *list = child<QListWidget>(tab.list);
+        EXPECT_TRUE(tabs->widget(t)->isAncestorOf(list)) << tab.list;
+        QStringList shown, drawn;
+        for (int row = 0; row < list->count(); ++row)
+            shown += list->item(row)->text();
+        for (const Entry &entry : tab.entries) {
+            drawn += entry.caption;
+            folder.write(entry.file, entry.file.toLatin1()); // each file holds its own name
+            expected += u"\r\n"_s + entry.file + u"\r\n"_s;
+        }
+        EXPECT_EQ(shown, drawn) << tab.list;
+    }
+    for (int t = 0; t < tabs->count(); ++t) {
+        for (int row = 0; row < int(drawnCatalogue[t].entries.size()); ++row)
+            pick(t, drawnCatalogue[t].list, row);
+    }
+    EXPECT_EQ(patchText(), expected);
+}
+
+TEST_F(Window, AnAppendLeavesTheCaretAtTheEndAndCtrlZTakesBackJustIt)
+{
+    folder.write(u"o1.h"_s, "A\r\nB");
+    folder.write(u"o2.h"_s, "C\nD\n");
+    auto *edit = child<QPlainTextEdit>("txtPath");
+    QTest::keyClicks(edit, u"typed"_s);
+    pick(2, "lstOther", 1);
+    edit->moveCursor(QTextCursor::Start); // the user clicked elsewhere meanwhile
+    pick(2, "lstOther", 2);
+    EXPECT_TRUE(edit->textCursor().atEnd());
+    EXPECT_FALSE(edit->textCursor().hasSelection());
+
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(patchText(), u"typed\r\nA\r\nB\r\n");
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(patchText(), u"typed");
+}
+
 TEST_F(Window, TypedLineBreaksAreCrLf)
 {
     auto *edit = child<QPlainTextEdit>("txtPath");
@@ -232,18 +348,50 @@ TEST_F(Window, HoldsEveryByteAndLineEndExactly)
 TEST_F(Window, HandsOverToTheScript)
 {
     folder.write(u"o0.h"_s, "X");
-    folder.write(u"shell.bat"_s, "echo \"$#\" > started.tmp && mv started.tmp started\n");
+    folder.write(u"shell.bat"_s, markerScript());
+    folder.write(u"stop"_s, "");
     pick(2, "lstOther", 0);
     QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
     EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\nX\r\n\r\n");
-    ASSERT_TRUE(waitForFile(folder.file(u"started"_s)));
-    EXPECT_EQ(folder.read(u"started"_s), "0\n");
+    ASSERT_TRUE(waitForFile(folder.file(u"done"_s)));
+    EXPECT_EQ(folder.read(u"started"_s).trimmed(), ""); // no arguments
+}
+
+// Writes to both of its outputs, then makes a file "done" in its working
+// directory; sh and cmd.exe read it alike.
+const QByteArray chattyScript = "echo chatty-script-out\n"
+                                "echo chatty-script-err >&2\n"
+                                "echo done > done\n";
+
+// The script runs with our terminal's outputs in reach: the test runs itself
+// again, reads that process's outputs and finds nothing of the script's.
+TEST_F(Window, KeepsAScriptsOutputOffItsTerminal)
+{
+    if (qEnvironmentVariableIsSet("KELVARINE_CHATTY_CHILD")) {
+        folder.write(u"shell.bat"_s, chattyScript);
+        QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+        ASSERT_TRUE(waitForFile(folder.file(u"done"_s)));
+        return;
+    }
+    QProcess self;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"KELVARINE_CHATTY_CHILD"_s, u"1"_s);
+    self.setProcessEnvironment(environment);
+    self.start(QCoreApplication::applicationFilePath(),
+               {u"--gtest_filter=Window.KeepsAScriptsOutputOffItsTerminal"_s});
+    ASSERT_TRUE(self.waitForFinished(120000));
+    const QByteArray out = self.readAllStandardOutput(), err = self.readAllStandardError();
+    ASSERT_EQ(self.exitCode(), 0) << out.constData() << err.constData();
+    ASSERT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.constData();
+    EXPECT_FALSE(out.contains("chatty-script")) << out.constData();
+    EXPECT_FALSE(err.contains("chatty-script")) << err.constData();
 }
 
 TEST_F(Window, ReportsFailuresAndKeepsTheText)
 {
     folder.write(u"o0.h"_s, "X");
-    folder.write(u"shell.bat"_s, "touch started\n");
+    folder.write(u"shell.bat"_s, markerScript());
+    folder.write(u"stop"_s, "");
     pick(2, "lstOther", 0);
     const QString before = patchText();
 
@@ -252,8 +400,12 @@ TEST_F(Window, ReportsFailuresAndKeepsTheText)
     pick(2, "lstOther", 5); // o5.h is missing
     EXPECT_EQ(shown.title, u"Kelvaro");
     EXPECT_EQ(shown.icon, QMessageBox::Critical);
+    EXPECT_EQ(shown.text.section(u'\n', 0, 0), u"Не удалось добавить патч.");
     EXPECT_TRUE(shown.text.contains(QDir::toNativeSeparators(folder.file(u"o5.h"_s))));
     EXPECT_TRUE(shown.text.contains(u"файл не найден"));
+    // Over the window, which waits for it.
+    EXPECT_EQ(shown.parent, &window);
+    EXPECT_NE(shown.modality, Qt::NonModal);
     EXPECT_EQ(patchText(), before);
 
     // A typed character the code page lacks stops the hand-over before the script.
@@ -278,22 +430,21 @@ TEST_F(Window, ReportsFailuresAndKeepsTheText)
     EXPECT_TRUE(window.isVisible());
 }
 
-// Bytes the allocator has handed out and not had back, large blocks included.
-static std::size_t heapInUse()
-{
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
-
 TEST_F(Window, ALongRunOfMixedActionsLeavesNothingBehind)
 {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "AddressSanitizer keeps its own heap, which mallinfo2() does not see";
 #endif
-    for (const PatchCategory &category : patchCatalogue()) {
-        for (std::size_t i = 0; i < category.entries.size(); ++i)
-            folder.write(QFileInfo(PatchFilePath(category.category, int(i))).fileName(),
-                         QByteArray("; line\r\n").repeated(int(i) * 40 + 1));
+    // What each entry adds to tmp.vkp, worked out on the bytes of its file.
+    std::vector<std::vector<QByteArray>> added;
+    for (const Tab &tab : drawnCatalogue) {
+        added.emplace_back();
+        for (std::size_t i = 0; i < tab.entries.size(); ++i) {
+            const QByteArray line = "; " + tab.entries[i].file.toLatin1() + " \xEF\xE0\xF2\xF7\r\n";
+            const QByteArray bytes = line.repeated(int(i) * 40 + 1);
+            folder.write(tab.entries[i].file, bytes);
+            added.back().push_back(referenceExport(bytes).chopped(2));
+        }
     }
     folder.write(u"shell.bat"_s, "");
     auto *clear = child<QPushButton>("cmdClear");
@@ -301,23 +452,29 @@ TEST_F(Window, ALongRunOfMixedActionsLeavesNothingBehind)
 
     QRandomGenerator random(50);
     const auto run = [&](int actions) {
+        QByteArray model; // the patch text, as tmp.vkp would hold it
+        int wrongExports = 0;
+        const auto handOver = [&] {
+            QTest::mouseClick(vklay, Qt::LeftButton);
+            wrongExports += folder.read(u"tmp.vkp"_s) != model + "\r\n";
+        };
         for (int n = 0; n < actions; ++n) {
             const int action = random.bounded(100);
             if (action < 2) {
                 QTest::mouseClick(clear, Qt::LeftButton);
+                model.clear();
             } else if (action < 7) {
-                QTest::mouseClick(vklay, Qt::LeftButton);
+                handOver();
             } else {
                 const int tab = random.bounded(3);
-                const PatchCategory &category = patchCatalogue()[tab];
-                pick(tab, category.listName.toLatin1().constData(), random.bounded(int(category.entries.size())));
+                const int row = random.bounded(int(drawnCatalogue[tab].entries.size()));
+                pick(tab, drawnCatalogue[tab].list, row);
+                model += added[tab][row];
             }
             QCoreApplication::processEvents(); // as the event loop would between clicks
         }
-        QTest::mouseClick(vklay, Qt::LeftButton);
-        QByteArray expected;
-        encodeCodePage(patchText() + u"\r\n"_s, expected);
-        EXPECT_TRUE(folder.read(u"tmp.vkp"_s) == expected);
+        handOver();
+        EXPECT_EQ(wrongExports, 0);
         QTest::mouseClick(clear, Qt::LeftButton);
     };
 
@@ -325,4 +482,95 @@ TEST_F(Window, ALongRunOfMixedActionsLeavesNothingBehind)
     const std::size_t before = heapInUse();
     run(3000);
     EXPECT_LT(heapInUse(), before + 2 * 1024 * 1024);
+}
+
+// The whole program, as main() runs it, with every box answered.
+class Program : public ::testing::Test
+{
+protected:
+    static MainWindow *shownWindow()
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<MainWindow *>(widget); window && window->isVisible())
+                return window;
+        }
+        return nullptr;
+    }
+
+    // Runs the program to its end: `inWindow` gets the window once it shows,
+    // and closing the window then ends the program.
+    int run(bool codePageAvailable, const std::function<void(MainWindow &)> &inWindow = {})
+    {
+        whenMessageBox([this](QMessageBox *box) {
+            windowBeforeFirstBox = shownWindow() != nullptr;
+            firstBox = readAndAccept(box);
+            warned = true;
+        });
+        QTimer waitForWindow;
+        QObject::connect(&waitForWindow, &QTimer::timeout, [&] {
+            MainWindow *window = shownWindow();
+            if (!warned || !window || QApplication::activeModalWidget())
+                return;
+            if (!windowShown && inWindow)
+                inWindow(*window);
+            windowShown = true;
+            // Each time it shows: closed before the event loop runs, it would not end the program.
+            window->close();
+        });
+        waitForWindow.start(10);
+        return runProgram(codePageAvailable);
+    }
+
+    Shown firstBox;
+    bool warned = false;
+    bool windowBeforeFirstBox = false;
+    bool windowShown = false;
+    UnexpectedBoxes unexpectedBoxes;
+};
+
+TEST_F(Program, WarnsFirstThenShowsTheWindowUntilItIsClosed)
+{
+    EXPECT_EQ(run(true), 0);
+    EXPECT_EQ(firstBox.text, warningText);
+    EXPECT_EQ(firstBox.icon, QMessageBox::Warning);
+    EXPECT_FALSE(windowBeforeFirstBox);
+    EXPECT_TRUE(windowShown);
+}
+
+TEST_F(Program, StopsWithAnErrorWhereQtLacksTheCodePage)
+{
+    EXPECT_EQ(run(false), 1);
+    EXPECT_EQ(firstBox.title, u"Kelvaro");
+    EXPECT_EQ(firstBox.icon, QMessageBox::Critical);
+    EXPECT_TRUE(firstBox.text.contains(u"Windows-1251"));
+    EXPECT_FALSE(windowShown);
+}
+
+// No program folder of the tests here: the program's own, the executable's.
+TEST_F(Program, ReadsThePatchFilesBesideItsExecutableWhateverTheWorkingDirectory)
+{
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(u"d0.h"_s);
+    if (QFileInfo::exists(beside))
+        GTEST_SKIP() << "a d0.h of someone else's lies beside the tests";
+    QFile file(beside);
+    if (!file.open(QIODevice::WriteOnly))
+        GTEST_SKIP() << "the tests' folder is not writable";
+    const auto removeIt = qScopeGuard([&] { QFile::remove(beside); });
+    ASSERT_EQ(file.write("beside"), 6);
+    file.close();
+
+    QTemporaryDir elsewhere;
+    QFile decoy(QDir(elsewhere.path()).filePath(u"d0.h"_s));
+    ASSERT_TRUE(decoy.open(QIODevice::WriteOnly) && decoy.write("elsewhere") == 9);
+    decoy.close();
+    const QString workingDirectory = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    const auto goBack = qScopeGuard([&] { QDir::setCurrent(workingDirectory); });
+
+    QString text;
+    run(true, [&](MainWindow &window) {
+        pickIn(window, 0, "lstDel", 0);
+        text = patchTextOf(window);
+    });
+    EXPECT_EQ(text, u"\r\nbeside\r\n");
 }

@@ -5,11 +5,11 @@
 
 #include <cstring>
 
-Status AppendPatchFile(PatchTextHolder &holder, Category category, int index)
+Status AppendPatchFile(PatchTextHolder &holder, Category category, int index, qint64 maxBytes)
 {
     const QString path = PatchFilePath(category, index);
     QByteArray file;
-    if (Status failure = readFile(path, maxPatchFileBytes, file)) {
+    if (Status failure = readFile(path, maxBytes, file)) {
         failure->summary = QStringLiteral("Не удалось добавить патч.");
         return failure;
     }

@@ -1,23 +1,21 @@
 #include "codepage.h"
 
-#include <QStringDecoder>
 #include <array>
 
 namespace {
 
-constexpr const char *codePageName = "windows-1251";
-
 // A single-byte code page: its encoder is the decoder's inverse, taken from the
 // decoder itself. One table look-up per character both encodes and finds what
-// the code page cannot hold, where the converter would quietly write '?'.
-const std::array<qint16, 0x10000> &byteOf()
+// the code page cannot hold, where a converter would quietly write '?'.
+// Kept out of line: inlined, its one-time set-up crowds the encoding loop's
+// registers, and the loop then reloads the text's view for every character.
+Q_NEVER_INLINE const std::array<qint16, 0x10000> &byteOf()
 {
     static const std::array<qint16, 0x10000> table = [] {
         std::array<qint16, 0x10000> result;
         result.fill(-1);
-        QStringDecoder decoder(codePageName, QStringDecoder::Flag::Stateless);
         for (int b = 0; b < 256; ++b) {
-            const QString c = decoder.decode(QByteArray(1, char(b)));
+            const QString c = decodeCodePage(QByteArray(1, char(b)));
             if (c.size() == 1 && c[0] != QChar::ReplacementCharacter)
                 result[c[0].unicode()] = qint16(b);
         }
@@ -27,17 +25,6 @@ const std::array<qint16, 0x10000> &byteOf()
 }
 
 } // namespace
-
-bool codePageAvailable()
-{
-    return QStringDecoder(codePageName).isValid();
-}
-
-QString decodeCodePage(QByteArrayView bytes)
-{
-    QStringDecoder decoder(codePageName, QStringDecoder::Flag::Stateless);
-    return decoder.decode(bytes);
-}
 
 std::optional<qsizetype> encodeCodePage(QStringView text, QByteArray &out)
 {

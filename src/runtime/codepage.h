@@ -6,7 +6,7 @@
 
 // Patch files and tmp.vkp are 8-bit text in the Cyrillic Windows code page.
 
-// Qt converts it only when built with ICU; without it nothing can be read or written.
+// Without it nothing can be read or written.
 bool codePageAvailable();
 
 QString decodeCodePage(QByteArrayView bytes);

@@ -1,49 +1,72 @@
 #include "textfile.h"
 
 #include "codepage.h"
+#include "textfile_p.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace {
-
-QString withDetail(const QString &reason, const QFileDevice &file)
+QString withDetail(const QString &reason, const QString &detail)
 {
-    const QString detail = file.errorString();
     return detail.isEmpty() ? reason : QStringLiteral("%1 (%2)").arg(reason, detail);
 }
 
 QString deviceReason(const QFileDevice &file)
 {
+    const QString detail = file.errorString();
     switch (file.error()) {
     case QFileDevice::PermissionsError:
-        return withDetail(QStringLiteral("нет прав доступа"), file);
+        return withDetail(noPermissionReason(), detail);
     case QFileDevice::ResourceError:
-        return withDetail(QStringLiteral("не хватает места на диске или других ресурсов"), file);
+        return withDetail(QStringLiteral("не хватает места на диске или других ресурсов"), detail);
     case QFileDevice::ReadError:
-        return withDetail(QStringLiteral("ошибка чтения"), file);
+        return withDetail(QStringLiteral("ошибка чтения"), detail);
     case QFileDevice::WriteError:
-        return withDetail(QStringLiteral("ошибка записи"), file);
+        return withDetail(QStringLiteral("ошибка записи"), detail);
     case QFileDevice::RenameError:
     case QFileDevice::CopyError:
-        return withDetail(QStringLiteral("не удалось заменить прежний файл"), file);
+        return withDetail(QStringLiteral("не удалось заменить прежний файл"), detail);
     default:
-        return withDetail(QStringLiteral("файл не открывается"), file);
+        return withDetail(notOpenedReason(), detail);
     }
 }
 
-// Why `info` cannot be read as a regular file, or nothing when it can.
 std::optional<QString> notRegularReason(const QFileInfo &info)
 {
     if (info.isSymLink() && !info.exists())
-        return QStringLiteral("ссылка ведёт на несуществующий файл или по кругу");
+        return linkLoopReason();
     if (!info.exists())
-        return QStringLiteral("файл не найден");
+        return missingFileReason();
     if (info.isDir())
-        return QStringLiteral("это папка, а не файл");
+        return directoryReason();
     if (!info.isFile())
-        return QStringLiteral("это не обычный файл (канал или устройство)");
+        return notRegularFileReason();
     return std::nullopt;
+}
+
+namespace {
+
+QString tooLargeReason(qint64 maxBytes)
+{
+    constexpr qint64 mebibyte = 1024 * 1024;
+    if (maxBytes >= mebibyte && maxBytes % mebibyte == 0)
+        return QStringLiteral("файл больше %1 МиБ").arg(maxBytes / mebibyte);
+    return QStringLiteral("файл больше %1 Б").arg(maxBytes);
+}
+
+// QSaveFile reports a folder it may not write in as a plain open error, so the
+// reason is asked of the folder and the file themselves.
+QString saveReason(const QSaveFile &file)
+{
+    const QFileInfo info(file.fileName());
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("папка не найдена");
+    if (!folder.isWritable())
+        return withDetail(QStringLiteral("нет прав на запись в папку"), file.errorString());
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("нет прав на запись в файл");
+    return deviceReason(file);
 }
 
 QString characterName(QStringView text, qsizetype at)
@@ -67,17 +90,19 @@ Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
     const auto fail = [&](const QString &reason) {
         return Failure{QStringLiteral("Не удалось прочитать файл."), path, reason};
     };
-    const QFileInfo info(path);
-    if (auto reason = notRegularReason(info))
+    // The name tells the common mistakes apart; the open then makes sure of
+    // what is read, whatever took the file's place meanwhile.
+    if (auto reason = notRegularReason(QFileInfo(path)))
         return fail(*reason);
-    if (info.size() > maxBytes)
-        return fail(QStringLiteral("файл больше %1 МиБ").arg(maxBytes / (1024 * 1024)));
-
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(deviceReason(file));
-    // Exactly the size seen above: a file that changes meanwhile is not read half.
-    bytes = QByteArray(info.size(), Qt::Uninitialized);
+    if (auto reason = openRegularFile(file))
+        return fail(*reason);
+    const qint64 size = file.size();
+    if (size > maxBytes)
+        return fail(tooLargeReason(maxBytes));
+
+    // Exactly the size the open file has: one that changes meanwhile is not read half.
+    bytes = QByteArray(size, Qt::Uninitialized);
     const qint64 got = file.read(bytes.data(), bytes.size());
     char more;
     if (got < 0 || file.error() != QFileDevice::NoError)
@@ -106,8 +131,11 @@ Status writeTextFile(const QString &path, QStringView text)
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
+        return fail(saveReason(file));
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        if (file.error() == QFileDevice::RenameError && heldOpenElsewhere(path))
+            return fail(heldElsewhereReason());
         return fail(deviceReason(file));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(deviceReason(file));
+    }
     return std::nullopt;
 }

@@ -2,11 +2,17 @@
 
 #include "failure.h"
 
+#include <QFile>
 #include <QString>
 
 // Reads a whole file. Only regular files of at most `maxBytes` are read, so a
 // FIFO or a device never blocks the program.
 Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
+
+// Opens `file`, its name already set, for reading if it is a regular file, or
+// returns why not. Never waits, not even for a FIFO put in the file's place
+// just before: what is looked at is what was opened.
+std::optional<QString> openRegularFile(QFile &file);
 
 // Writes `text` and one CR LF in the code page, replacing the file whole: a
 // reader sees the old content or the new one, and a failed write leaves the

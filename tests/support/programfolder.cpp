@@ -21,7 +21,7 @@ ProgramFolder::~ProgramFolder()
 
 QString ProgramFolder::file(const QString &name) const
 {
-    return m_path + u'/' + name;
+    return QDir::toNativeSeparators(m_path + u'/' + name);
 }
 
 void ProgramFolder::write(const QString &name, QByteArrayView bytes) const

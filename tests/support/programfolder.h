@@ -15,6 +15,7 @@ public:
 
     QString path() const { return m_path; }
     QString root() const { return m_root.path(); }
+    // As the program names its files: with the platform's separators.
     QString file(const QString &name) const;
     void write(const QString &name, QByteArrayView bytes) const;
     QByteArray read(const QString &name) const;

@@ -1,0 +1,29 @@
+#pragma once
+
+// What textfile.cpp shares with its platform halves, textfile_posix.cpp and
+// textfile_windows.cpp, so that the user reads the same reasons everywhere.
+
+#include <QString>
+#include <optional>
+
+class QFileDevice;
+class QFileInfo;
+
+QString withDetail(const QString &reason, const QString &detail);
+QString deviceReason(const QFileDevice &file);
+// Whether another program keeps the file open in a way that stops it being
+// replaced (Windows lets a file be renamed over only when every holder allows it).
+bool heldOpenElsewhere(const QString &path);
+// Why `info` cannot be read as a regular file, or nothing when it can.
+std::optional<QString> notRegularReason(const QFileInfo &info);
+
+inline QString missingFileReason() { return QStringLiteral("файл не найден"); }
+inline QString linkLoopReason() { return QStringLiteral("ссылка ведёт на несуществующий файл или по кругу"); }
+inline QString directoryReason() { return QStringLiteral("это папка, а не файл"); }
+inline QString notRegularFileReason() { return QStringLiteral("это не обычный файл (канал или устройство)"); }
+inline QString noPermissionReason() { return QStringLiteral("нет прав доступа"); }
+inline QString heldElsewhereReason()
+{
+    return QStringLiteral("файл открыт в другой программе (например, в V_klay): закройте его там и повторите");
+}
+inline QString notOpenedReason() { return QStringLiteral("файл не открывается"); }

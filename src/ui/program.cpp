@@ -1,0 +1,20 @@
+#include "program.h"
+
+#include "mainwindow.h"
+#include "runtime/messagebox.h"
+#include "startup.h"
+
+#include <QApplication>
+
+int runProgram(bool codePageAvailable)
+{
+    if (!codePageAvailable) {
+        showMessageBox(nullptr, QMessageBox::Critical, messageTitle,
+                       QStringLiteral("Кодировка Windows-1251 недоступна в этой системе, "
+                                      "а без неё патчи не прочитать и не записать."));
+        return 1;
+    }
+    MainWindow window;
+    startUp(window);
+    return QApplication::exec();
+}
