@@ -1,7 +1,9 @@
 #include "assembly/assembly.h"
 
+#include "support/hold.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
+#include "support/script.h"
 
 #include "runtime/codepage.h"
 #include "runtime/textfile.h"
@@ -161,11 +163,13 @@ TEST_F(Assembly, ReadsAFileOfExactlyTheLimitAndRefusesOneByteMore)
     EXPECT_EQ(holder.text(), text);
 }
 
-#ifndef Q_OS_WIN
-// POSIX only: there a FIFO or a device can take a patch file's place between
-// the look at its name and the open, so the open itself must refuse them.
+// There a FIFO or a device can take a patch file's place between the look at
+// its name and the open, so the open itself must refuse them.
 TEST(OpenRegularFile, RefusesAtOnceWhatIsNoRegularFileAndKeepsNothingOpen)
 {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows file systems hold no FIFOs or devices";
+#else
     const QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -192,12 +196,24 @@ TEST(OpenRegularFile, RefusesAtOnceWhatIsNoRegularFileAndKeepsNothingOpen)
         EXPECT_FALSE(file.isOpen());
     }
     EXPECT_EQ(openDescriptors(), descriptors);
-}
 #endif
+}
+
+TEST_F(Assembly, SaysWhenAnotherProgramHoldsThePatchFile)
+{
+    folder.write(QStringLiteral("d0.h"), "A");
+    const ExclusiveHold hold(folder.file(QStringLiteral("d0.h")));
+    if (!hold.held())
+        GTEST_SKIP() << "only Windows lets a program keep others from reading a file";
+    const Status failure = AppendPatchFile(holder, Category::Del, 0);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, u"файл открыт в другой программе (например, в V_klay): закройте его там и повторите"_s);
+    EXPECT_EQ(holder.text(), u""_s);
+}
 
 TEST(AssemblyFolder, WorksInAFolderWithAnAwkwardName)
 {
-    const ProgramFolder folder(QStringLiteral("a b \"q\" ; $(touch pwned) `x` Прошивка"));
+    const ProgramFolder folder(hostileFolderName());
     folder.write(QStringLiteral("f0.h"), "X");
     PlainTextHolder holder;
     ASSERT_FALSE(AppendPatchFile(holder, Category::Fast, 0));

@@ -7,7 +7,9 @@ QByteArray markerScript()
 {
     // No %VAR% of ours holds the folder's name: the script must not run it either.
     return "@echo off\r\n"
-           ">started.tmp echo(%*\r\n"
+           "set /a count=0\r\n"
+           "for %%a in (%*) do set /a count+=1\r\n"
+           ">started.tmp echo %count%\r\n"
            "move /y started.tmp started >nul\r\n"
            "set /a tries=0\r\n"
            ":wait\r\n"
@@ -28,7 +30,7 @@ QString hostileFolderName()
 #else
 QByteArray markerScript()
 {
-    return "printf '%s\\n' \"$*\" > started.tmp && mv started.tmp started\n"
+    return "echo $# > started.tmp && mv started.tmp started\n"
            "tries=0\n"
            "while [ ! -e stop ] && [ $tries -lt 300 ]; do sleep 0.1; tries=$((tries + 1)); done\n"
            "echo done > done.tmp && mv done.tmp done\n";

@@ -4,7 +4,7 @@
 #include <QString>
 
 // A shell.bat for the platform's interpreter (sh, or cmd.exe on Windows). In
-// its working directory it writes "started" holding its arguments, waits for a
+// its working directory it writes "started" holding its argument count, waits for a
 // file "stop" (30 s at most), then writes "done"; each file appears whole.
 QByteArray markerScript();
 
