@@ -3,7 +3,7 @@
 
 #include "assembly/assembly.h"
 #include "handover/handover.h"
-#include "runtime/messagebox.h"
+#include "messagebox.h"
 #include "startup.h"
 
 #include <QTabBar>
@@ -22,10 +22,10 @@ MainWindow::MainWindow(QWidget *parent)
     ui->cmdClear->setFont(clearFont);
 
     // The tab bar stands for the tab control, whose lists come after the buttons.
-    const QWidget *order[] = {ui->SSTab1->tabBar(), ui->txtPath, ui->vklay, ui->lstDel,
+    QWidget *const order[] = {ui->SSTab1->tabBar(), ui->txtPath, ui->vklay, ui->lstDel,
                               ui->lstFast, ui->lstOther, ui->cmdClear};
     for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+        setTabOrder(order[i - 1], order[i]);
 
     m_patchText = std::make_unique<TextBoxHolder>(ui->txtPath);
     fillCatalogue();

@@ -1,7 +1,7 @@
 #include "program.h"
 
 #include "mainwindow.h"
-#include "runtime/messagebox.h"
+#include "messagebox.h"
 #include "startup.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "startup.h"
 
 #include "mainwindow.h"
-#include "runtime/messagebox.h"
+#include "messagebox.h"
 
 void startUp(MainWindow &window)
 {
