@@ -46,7 +46,14 @@ Q_NEVER_INLINE const Encoder &encoder()
 
 // GCC's and clang's vector types: one SSE2 register on x86-64.
 using Chars8 = quint16 __attribute__((vector_size(16)));
+using Mask8 = qint16 __attribute__((vector_size(16)));
 using Bytes8 = quint8 __attribute__((vector_size(8)));
+
+// Spelled out: clang 14 crashes on a scalar widened to a vector of char16_t.
+constexpr Chars8 splat(quint16 v)
+{
+    return Chars8{v, v, v, v, v, v, v, v};
+}
 
 // Encodes eight characters if each is ASCII or a basic Cyrillic letter.
 bool encodeRun(const char16_t *from, char *to)
@@ -54,14 +61,14 @@ bool encodeRun(const char16_t *from, char *to)
     Chars8 c;
     std::memcpy(&c, from, sizeof c);
     // Comparisons give each lane all ones or all zeros.
-    const Chars8 ascii = Chars8(c < 0x80);
-    const Chars8 cyrillic = Chars8(Chars8(c - cyrillicFirst) < cyrillicCount);
-    const Chars8 either = ascii | cyrillic;
+    const Mask8 ascii = c < splat(0x80);
+    const Mask8 cyrillic = c - splat(cyrillicFirst) < splat(cyrillicCount);
+    const Mask8 either = ascii | cyrillic;
     quint64 lanes[2];
     std::memcpy(lanes, &either, sizeof lanes);
     if ((lanes[0] & lanes[1]) != ~quint64(0))
         return false;
-    const Chars8 b = (c & ascii) | ((c - cyrillicByteShift) & cyrillic);
+    const Chars8 b = (c & (Chars8)ascii) | ((c - splat(cyrillicByteShift)) & (Chars8)cyrillic);
     const Bytes8 bytes = __builtin_convertvector(b, Bytes8);
     std::memcpy(to, &bytes, sizeof bytes);
     return true;
