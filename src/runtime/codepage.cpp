@@ -68,7 +68,7 @@ bool encodeRun(const char16_t *from, char *to)
     std::memcpy(lanes, &either, sizeof lanes);
     if ((lanes[0] & lanes[1]) != ~quint64(0))
         return false;
-    const Chars8 b = (c & (Chars8)ascii) | ((c - splat(cyrillicByteShift)) & (Chars8)cyrillic);
+    const Chars8 b = c - ((Chars8)cyrillic & splat(cyrillicByteShift));
     const Bytes8 bytes = __builtin_convertvector(b, Bytes8);
     std::memcpy(to, &bytes, sizeof bytes);
     return true;

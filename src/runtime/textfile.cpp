@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 QString withDetail(const QString &reason, const QString &detail)
 {
     return detail.isEmpty() ? reason : QStringLiteral("%1 (%2)").arg(reason, detail);
@@ -117,22 +119,38 @@ Status writeTextFile(const QString &path, QStringView text)
     const auto fail = [&](const QString &reason) {
         return Failure{QStringLiteral("Не удалось записать файл."), path, reason};
     };
+    // Encoded a piece at a time: a buffer that stays in the cache costs far
+    // less than a fresh one the size of the text.
+    constexpr qsizetype piece = 256 * 1024;
     QByteArray bytes;
-    bytes.reserve(text.size() + 2);
-    if (const auto at = encodeCodePage(text, bytes)) {
-        const qsizetype line = text.first(*at).count(u'\n') + 1;
+    bytes.reserve(piece);
+    const auto encode = [&](qsizetype from) -> Status {
+        bytes.resize(0);
+        const auto at = encodeCodePage(text.sliced(from, std::min(piece, text.size() - from)), bytes);
+        if (!at)
+            return std::nullopt;
+        const qsizetype where = from + *at;
+        const qsizetype line = text.first(where).count(u'\n') + 1;
         return fail(QStringLiteral("символ %1 в строке %2 нельзя записать в кодировке Windows-1251")
-                        .arg(characterName(text, *at))
+                        .arg(characterName(text, where))
                         .arg(line));
-    }
-    bytes += "\r\n";
+    };
+    if (Status failure = encode(0))
+        return failure;
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("на месте файла папка"));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(saveReason(file));
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    bool written = file.write(bytes) == bytes.size();
+    for (qsizetype from = piece; written && from < text.size(); from += piece) {
+        // Uncommitted, the temporary file goes and the old one stays.
+        if (Status failure = encode(from))
+            return failure;
+        written = file.write(bytes) == bytes.size();
+    }
+    if (!written || file.write("\r\n", 2) != 2 || !file.commit()) {
         if (file.error() == QFileDevice::RenameError && heldOpenElsewhere(path))
             return fail(heldElsewhereReason());
         return fail(deviceReason(file));
