@@ -1,6 +1,28 @@
 #include "runtime/codepage.h"
 
 #include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// The code page as its own table gives it: which byte stands for which
+// character, decoded in one piece.
+std::map<char16_t, char> codePageModel()
+{
+    QByteArray all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    const QString text = decodeCodePage(all);
+    std::map<char16_t, char> model;
+    for (int b = 0; b < text.size(); ++b) {
+        // U+FFFD stands for a byte that could not be read: it is never written.
+        if (text[b] != QChar::ReplacementCharacter)
+            model[text[b].unicode()] = char(b);
+    }
+    return model;
+}
+
+} // namespace
 
 TEST(CodePage, EveryByteSurvivesDecodeAndEncode)
 {
@@ -9,27 +31,58 @@ TEST(CodePage, EveryByteSurvivesDecodeAndEncode)
         all[b] = char(b);
     const QString text = decodeCodePage(all);
     ASSERT_EQ(text.size(), 256);
-    EXPECT_EQ(text[0xC0], QChar(u'А'));
-    EXPECT_EQ(text[0xB8], QChar(u'ё'));
-    EXPECT_EQ(text[0xA0], QChar(QChar::Nbsp));
+    // Windows-1251 as published: Cyrillic letters, Ё and ё, №, €, the no-break space.
+    const struct {
+        char16_t character;
+        uchar byte;
+    } published[] = {{u'А', 0xC0}, {u'я', 0xFF}, {u'Ё', 0xA8}, {u'ё', 0xB8},
+                     {u'№', 0xB9}, {u'€', 0x88}, {u'\u00A0', 0xA0}, {u'Ђ', 0x80}};
+    for (const auto &p : published)
+        EXPECT_EQ(text[p.byte], QChar(p.character)) << int(p.byte);
 
     QByteArray back;
     EXPECT_FALSE(encodeCodePage(text, back));
     EXPECT_EQ(back, all);
 
     // Lines as patches have them, mixing Latin letters, digits, Cyrillic
-    // letters and the code page's other characters within eight characters.
+    // letters and the code page's other characters.
     const QByteArray lines[] = {
         "0A1B2C: FF00 ; \xCF\xE0\xF2\xF7 \xE4\xEB\xFF CX70 \xB8\xA8 \x96 \xB9 end",
         "\xC0\xDF\xE0\xFF\x7F\x01\x20\x41\xC0\xFFz\xBF\xC0",
     };
     for (const QByteArray &line : lines) {
-        for (qsizetype from = 0; from < 8; ++from) {
-            QByteArray encoded;
-            EXPECT_FALSE(encodeCodePage(decodeCodePage(line.sliced(from)), encoded));
-            EXPECT_EQ(encoded, line.sliced(from));
+        QByteArray encoded;
+        EXPECT_FALSE(encodeCodePage(decodeCodePage(line), encoded));
+        EXPECT_EQ(encoded, line);
+    }
+}
+
+// Every UTF-16 unit, at the start, in the middle and at the end of a text:
+// encoded as the code page's table says, or refused at its own place.
+TEST(CodePage, EncodesEveryCharacterAsItsTableSaysWhereverItStands)
+{
+    const std::map<char16_t, char> model = codePageModel();
+    ASSERT_GE(model.size(), 255u);
+    const QString before = QStringLiteral("Патч"), after = QStringLiteral("x1");
+    int wrong = 0;
+    for (int unit = 0; unit < 0x10000; ++unit) {
+        const QChar c = QChar(char16_t(unit));
+        const auto known = model.find(char16_t(unit));
+        const struct {
+            QString text;
+            qsizetype at;
+        } places[] = {{QString(c) + after, 0}, {before + c + after, before.size()}, {before + c, before.size()}};
+        for (const auto &place : places) {
+            QByteArray out;
+            const auto refused = encodeCodePage(place.text, out);
+            const bool right = known == model.end()
+                ? refused == place.at
+                : !refused && out.size() == place.text.size() && out[place.at] == known->second;
+            if (!right && ++wrong <= 10)
+                ADD_FAILURE() << "U+" << std::hex << unit << " at " << std::dec << place.at;
         }
     }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(CodePage, FindsTheFirstCharacterItCannotHold)
@@ -42,11 +95,9 @@ TEST(CodePage, FindsTheFirstCharacterItCannotHold)
         {QStringLiteral("Привет 中"), 7},
         {QStringLiteral("x\r\n€ ok ™ ü"), 10}, // € and ™ are in the code page, ü is not
         {QStringLiteral("a") + QChar(0xD800), 1}, // half a surrogate pair
-        // Runs of letters are encoded eight at a time: in a run, after one, at its end.
-        {QStringLiteral("Патч 1ü34 ДЛЯ CX70"), 6},
-        {QStringLiteral("0A1B2C: ПАТЧ ДЛЯ CX70 ü"), 22},
-        {QStringLiteral("0A1B2C: ПАТЧ ДЛЯ CX70 ") + QChar(0x0400), 22}, // just before А
-        {QStringLiteral("0A1B2C: ПАТЧ ДЛЯ CX70 ") + QChar(0x0450), 22}, // ѐ, just after я
+        {QStringLiteral("ü ПАТЧ ü"), 0},
+        {QStringLiteral("0A1B2C: ПАТЧ ДЛЯ CX70 ") + QChar(QChar::ReplacementCharacter) + QStringLiteral(" ü"), 22},
+        {QStringLiteral("0A1B2C: ПАТЧ ДЛЯ CX70 ") + QChar(0x0450) + QChar(0x0400), 22}, // ѐ, then Ѐ
     };
     for (const Case &c : cases) {
         QByteArray out;
