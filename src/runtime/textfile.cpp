@@ -5,8 +5,7 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <algorithm>
+#include <QThread>
 
 QString withDetail(const QString &reason, const QString &detail)
 {
@@ -61,11 +60,11 @@ QString tooLargeReason(qint64 maxBytes)
 QString saveReason(const QSaveFile &file)
 {
     const QFileInfo info(file.fileName());
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir())
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir())
         return QStringLiteral("папка не найдена");
-    if (!folder.isWritable())
-        return withDetail(QStringLiteral("нет прав на запись в папку"), file.errorString());
+    if (auto reason = folderWriteReason(folder))
+        return withDetail(*reason, file.errorString());
     if (info.exists() && !info.isWritable())
         return QStringLiteral("нет прав на запись в файл");
     return deviceReason(file);
@@ -119,41 +118,34 @@ Status writeTextFile(const QString &path, QStringView text)
     const auto fail = [&](const QString &reason) {
         return Failure{QStringLiteral("Не удалось записать файл."), path, reason};
     };
-    // Encoded a piece at a time: a buffer that stays in the cache costs far
-    // less than a fresh one the size of the text.
-    constexpr qsizetype piece = 256 * 1024;
     QByteArray bytes;
-    bytes.reserve(piece);
-    const auto encode = [&](qsizetype from) -> Status {
-        bytes.resize(0);
-        const auto at = encodeCodePage(text.sliced(from, std::min(piece, text.size() - from)), bytes);
-        if (!at)
-            return std::nullopt;
-        const qsizetype where = from + *at;
-        const qsizetype line = text.first(where).count(u'\n') + 1;
+    bytes.reserve(text.size() + 2);
+    if (const auto at = encodeCodePage(text, bytes)) {
+        const qsizetype line = text.first(*at).count(u'\n') + 1;
         return fail(QStringLiteral("символ %1 в строке %2 нельзя записать в кодировке Windows-1251")
-                        .arg(characterName(text, where))
+                        .arg(characterName(text, *at))
                         .arg(line));
-    };
-    if (Status failure = encode(0))
-        return failure;
+    }
+    bytes += "\r\n";
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("на месте файла папка"));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(saveReason(file));
-    bool written = file.write(bytes) == bytes.size();
-    for (qsizetype from = piece; written && from < text.size(); from += piece) {
+    // An antivirus or an indexer may hold the file, or the new one beside it,
+    // for a moment after it changes, and Windows then refuses the replace: it
+    // is tried again for about a second before it counts as refused.
+    int pauseMs = 10;
+    for (int waited = 0;; waited += pauseMs, pauseMs *= 2) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(saveReason(file));
         // Uncommitted, the temporary file goes and the old one stays.
-        if (Status failure = encode(from))
-            return failure;
-        written = file.write(bytes) == bytes.size();
+        if (file.write(bytes) == bytes.size() && file.commit())
+            return std::nullopt;
+        if (file.error() != QFileDevice::RenameError || waited >= 1000) {
+            if (file.error() == QFileDevice::RenameError && heldOpenElsewhere(path))
+                return fail(heldElsewhereReason());
+            return fail(deviceReason(file));
+        }
+        QThread::msleep(pauseMs);
     }
-    if (!written || file.write("\r\n", 2) != 2 || !file.commit()) {
-        if (file.error() == QFileDevice::RenameError && heldOpenElsewhere(path))
-            return fail(heldElsewhereReason());
-        return fail(deviceReason(file));
-    }
-    return std::nullopt;
 }

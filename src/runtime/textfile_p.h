@@ -16,6 +16,9 @@ QString deviceReason(const QFileDevice &file);
 bool heldOpenElsewhere(const QString &path);
 // Why `info` cannot be read as a regular file, or nothing when it can.
 std::optional<QString> notRegularReason(const QFileInfo &info);
+// Why no file can be made in `folder` (no rights, a read-only medium), or
+// nothing when one can.
+std::optional<QString> folderWriteReason(const QString &folder);
 
 inline QString missingFileReason() { return QStringLiteral("файл не найден"); }
 inline QString linkLoopReason() { return QStringLiteral("ссылка ведёт на несуществующий файл или по кругу"); }
@@ -26,4 +29,6 @@ inline QString heldElsewhereReason()
 {
     return QStringLiteral("файл открыт в другой программе (например, в V_klay): закройте его там и повторите");
 }
+inline QString noFolderRightsReason() { return QStringLiteral("нет прав на запись в папку"); }
+inline QString readOnlyMediumReason() { return QStringLiteral("папка на носителе, защищённом от записи"); }
 inline QString notOpenedReason() { return QStringLiteral("файл не открывается"); }

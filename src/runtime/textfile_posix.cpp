@@ -2,7 +2,10 @@
 
 #include "textfile_p.h"
 
+#include <QFile>
+
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,4 +70,26 @@ bool heldOpenElsewhere(const QString &)
 {
     // A rename replaces a file whoever holds it open; readers keep the old one.
     return false;
+}
+
+std::optional<QString> folderWriteReason(const QString &folder)
+{
+    // The mode bits are not the whole story (access lists, read-only mounts,
+    // root), so the folder is asked by making a file in it.
+    QByteArray name = QFile::encodeName(folder) + "/.kelvarine-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(name.constData());
+        return std::nullopt;
+    }
+    switch (errno) {
+    case EROFS:
+        return readOnlyMediumReason();
+    case EACCES:
+    case EPERM:
+        return noFolderRightsReason();
+    default:
+        return std::nullopt;
+    }
 }
