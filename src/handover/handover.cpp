@@ -15,5 +15,5 @@ Status ExportPatchText(const PatchTextHolder &holder)
 
 Status LaunchFlasherScript()
 {
-    return startScriptDetached(programFile(QStringLiteral("shell.bat")), programDirectory());
+    return startScriptDetached(programFile(QStringLiteral("shell.bat")));
 }

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
-Status startScriptDetached(const QString &scriptPath, const QString &workingDirectory)
+Status startScriptDetached(const QString &scriptPath)
 {
     const auto fail = [&](const QString &reason) {
         return Failure{QStringLiteral("Не удалось запустить сценарий."), scriptPath, reason};
@@ -15,8 +15,8 @@ Status startScriptDetached(const QString &scriptPath, const QString &workingDire
         return fail(QStringLiteral("это не обычный файл"));
 
     QProcess process;
-    prepareScript(process, info);
-    process.setWorkingDirectory(workingDirectory);
+    if (auto reason = prepareScript(process, info))
+        return fail(*reason);
     // Hidden means no console either: and a script that outlives us must not
     // hold on to our terminal or to the pipes of whoever started us.
     process.setStandardInputFile(QProcess::nullDevice());

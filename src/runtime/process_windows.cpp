@@ -1,12 +1,53 @@
 #include "process.h"
 
+#include "win32path.h"
+
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
 #include <windows.h>
 
-void prepareScript(QProcess &process, const QFileInfo &script)
+namespace {
+
+// cmd.exe cannot stand in a folder given as \\server\share\...: it falls back
+// to the Windows folder, where the script is not.
+bool isNetworkPath(const QString &nativePath)
 {
+    return nativePath.startsWith(u"\\\\?\\UNC\\", Qt::CaseInsensitive)
+        || (nativePath.startsWith(u"\\\\") && !nativePath.startsWith(u"\\\\?\\") && !nativePath.startsWith(u"\\\\.\\"));
+}
+
+// cmd.exe cannot stand in a folder whose path is MAX_PATH long or longer;
+// the folder's short (8.3) name, where the volume keeps one, may be shorter.
+QString shortEnough(const QString &folder)
+{
+    if (folder.size() < MAX_PATH - 1)
+        return folder;
+    const std::wstring path = win32Path(folder);
+    std::wstring shortPath(path.size() + 1, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), DWORD(shortPath.size()));
+    if (length == 0 || length >= shortPath.size())
+        return folder;
+    QString result = QString::fromWCharArray(shortPath.data(), int(length));
+    if (result.startsWith(u"\\\\?\\"))
+        result = result.mid(4);
+    return result;
+}
+
+} // namespace
+
+std::optional<QString> prepareScript(QProcess &process, const QFileInfo &script)
+{
+    const QString folder = QDir::toNativeSeparators(script.absolutePath());
+    if (isNetworkPath(folder))
+        return QStringLiteral("папка программы в сети, а cmd.exe не запускает сценарии из сетевой папки: "
+                              "подключите её как диск (например, Z:) или перенесите программу на этот компьютер");
+    const QString workingDirectory = shortEnough(folder);
+    if (workingDirectory.size() >= MAX_PATH - 1)
+        return QStringLiteral("путь к папке программы длиннее %1 символов, а cmd.exe из такой папки не запускает: "
+                              "перенесите программу в папку с более коротким путём").arg(MAX_PATH - 2);
+
     // cmd.exe parses its command line and expands %VAR% even inside quotes, so
     // the folder's name stays off it: the script is named from its own folder,
     // the working directory. cmd.exe comes from the system folder, never from
@@ -15,7 +56,9 @@ void prepareScript(QProcess &process, const QFileInfo &script)
     const UINT length = GetSystemDirectoryW(systemFolder, MAX_PATH);
     process.setProgram(QString::fromWCharArray(systemFolder, int(length)) + QStringLiteral("\\cmd.exe"));
     process.setNativeArguments(QStringLiteral("/d /v:off /s /c \".\\%1\"").arg(script.fileName()));
+    process.setWorkingDirectory(workingDirectory);
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
         args->flags |= CREATE_NO_WINDOW;
     });
+    return std::nullopt;
 }
