@@ -41,10 +41,11 @@ void MainWindow::fillCatalogue()
     for (const PatchCategory &category : patchCatalogue()) {
         ui->SSTab1->setTabText(tab++, category.tabCaption.toString());
         auto *list = findChild<QListWidget *>(category.listName.toString());
+        list->setAccessibleName(category.tabCaption.toString());
         for (QStringView entry : category.entries)
             list->addItem(entry.toString());
-        // Only an entry can be double-clicked, so there is always an index:
-        // the old program's index -1 and its missing d-1.h cannot arise.
+        // The signal comes only from a double-click on an entry, so the row is
+        // always a real index, never -1 for "no entry".
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this, c = category.category, list](QListWidgetItem *item) { appendFrom(c, list->row(item)); });
     }

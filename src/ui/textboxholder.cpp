@@ -29,6 +29,5 @@ void TextBoxHolder::append(const QString &more)
     cursor.beginEditBlock();
     cursor.insertText(more);
     cursor.endEditBlock();
-    m_edit->setTextCursor(cursor);
-    m_edit->ensureCursorVisible();
+    m_edit->setTextCursor(cursor); // and scrolls it into view
 }
