@@ -3,6 +3,7 @@
 #include "support/hold.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
+#include "support/resources.h"
 #include "support/script.h"
 
 #include "runtime/codepage.h"
@@ -163,6 +164,18 @@ TEST_F(Assembly, ReadsAFileOfExactlyTheLimitAndRefusesOneByteMore)
     EXPECT_EQ(holder.text(), text);
 }
 
+// Each append that left its file open would bring the process nearer to the
+// point where no file opens any more.
+TEST_F(Assembly, KeepsNoFileOpenAfterItsAppends)
+{
+    folder.write(QStringLiteral("d0.h"), "A\r\n");
+    ASSERT_FALSE(AppendPatchFile(holder, Category::Del, 0));
+    const int handles = openHandles();
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_FALSE(AppendPatchFile(holder, Category::Del, 0));
+    EXPECT_LT(openHandles(), handles + 10);
+}
+
 // There a FIFO or a device can take a patch file's place between the look at
 // its name and the open, so the open itself must refuse them.
 TEST(OpenRegularFile, RefusesAtOnceWhatIsNoRegularFileAndKeepsNothingOpen)
@@ -174,10 +187,7 @@ TEST(OpenRegularFile, RefusesAtOnceWhatIsNoRegularFileAndKeepsNothingOpen)
     const QString fifo = dir.filePath(QStringLiteral("fifo"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QDir(dir.path()).mkdir(QStringLiteral("folder"));
-    const auto openDescriptors = [] {
-        return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
-    };
-    const qsizetype descriptors = openDescriptors();
+    const int handles = openHandles();
 
     const struct {
         const char *name;
@@ -195,7 +205,7 @@ TEST(OpenRegularFile, RefusesAtOnceWhatIsNoRegularFileAndKeepsNothingOpen)
         EXPECT_EQ(openRegularFile(file), std::optional(QString::fromUtf8(c.reason)));
         EXPECT_FALSE(file.isOpen());
     }
-    EXPECT_EQ(openDescriptors(), descriptors);
+    EXPECT_EQ(openHandles(), handles);
 #endif
 }
 

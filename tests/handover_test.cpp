@@ -2,18 +2,27 @@
 
 #include "assembly/assembly.h"
 #include "runtime/codepage.h"
+#include "runtime/programdirectory.h"
+#include "support/child.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
+#include "support/resources.h"
 #include "support/script.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -75,8 +84,10 @@ TEST_F(Handover, RefusesACharacterTheCodePageLacksAndKeepsTheOldFile)
         {u"\r\nok\r\nпатч 😀\r\n"_s, u"«😀» (U+1F600) в строке 3"_s},
         {u"\r\nüber"_s, u"«ü» (U+00FC) в строке 2"_s},
         {u"x"_s + QChar(0xD800) + u"\r\n"_s, u"U+D800 в строке 1"_s}, // half a pair cannot be shown
+        {u"ü\r\nok"_s, u"«ü» (U+00FC) в строке 1"_s},
+        {u"\r\nok\r\n"_s + QChar(QChar::ReplacementCharacter), u"«\uFFFD» (U+FFFD) в строке 3"_s},
         // Far into the text, after much of it could have been written.
-        {u"\r\n"_s + QString(200000, u'ж') + u"\r\nok ü"_s, u"«ü» (U+00FC) в строке 3"_s},
+        {u"\r\n"_s + QString(300000, u'ж') + u"\r\nok ü"_s, u"«ü» (U+00FC) в строке 3"_s},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text.left(20).toStdString());
@@ -226,6 +237,50 @@ TEST_F(Handover, NamesMissingRightsAsTheReason)
 #endif
 }
 
+// Folders ctest has made so that no one may make a file in them, whatever
+// the mode bits say: the reason comes from the folder itself.
+TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
+{
+    const QString root = qEnvironmentVariable("KELVARINE_LOCKED_FOLDERS");
+    if (root.isEmpty())
+        GTEST_SKIP() << "ctest makes the locked folders; run the test through it";
+    const struct {
+        const char *folder;
+        const char *reason; // the start: the system's own words may follow
+        const char *wineReason; // Wine tells a read-only mount from no rights by nothing
+    } cases[] = {
+        {"no-rights", "нет прав на запись в папку", "нет прав на запись в папку"},
+        {"read-only", "папка на носителе, защищённом от записи", "нет прав на запись в папку"},
+    };
+#ifdef Q_OS_WIN
+    const bool wine = underWine();
+#else
+    constexpr bool wine = false;
+#endif
+    QStringList notMade;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.folder);
+        const QString locked = root + u'/' + QLatin1String(c.folder);
+        if (QFile why(locked + u".why"_s); why.open(QIODevice::ReadOnly)) {
+            notMade += QString::fromUtf8(why.readAll().trimmed());
+            continue;
+        }
+        setProgramDirectory(locked);
+        holder.setText(u"NEW"_s);
+        const Status failure = ExportPatchText(holder);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->file, QDir::toNativeSeparators(locked + u"/tmp.vkp"_s));
+        EXPECT_EQ(firstLine(*failure), exportFailed);
+        EXPECT_TRUE(failure->reason.startsWith(QString::fromUtf8(wine ? c.wineReason : c.reason)))
+            << failure->reason.toStdString();
+        QFile old(locked + u"/tmp.vkp"_s);
+        EXPECT_TRUE(old.open(QIODevice::ReadOnly) && old.readAll() == "OLD");
+        EXPECT_EQ(holder.text(), u"NEW");
+    }
+    if (notMade.size() == int(std::size(cases)))
+        GTEST_SKIP() << notMade.join(u"; "_s).toStdString();
+}
+
 TEST(HandoverScript, RunsExactlyTheScriptInItsFolderAndDoesNotWait)
 {
     const ProgramFolder folder(hostileFolderName());
@@ -245,27 +300,132 @@ TEST(HandoverScript, RunsExactlyTheScriptInItsFolderAndDoesNotWait)
         EXPECT_FALSE(pwnedIn(place)) << place.toStdString();
 }
 
-TEST_F(Handover, ReplacesAFileTheFlashingToolHoldsOpenOrSaysToCloseIt)
+// Windows' own limit on a path is 260 characters, and cmd.exe keeps to it.
+TEST(HandoverFolder, WorksWhereItsPathIsLongerThanWindowsAllows)
 {
-    folder.write(u"tmp.vkp"_s, "OLD\r\n");
-    QFile held(folder.file(u"tmp.vkp"_s));
-    ASSERT_TRUE(held.open(QIODevice::ReadOnly));
-    holder.setText(u"NEW"_s);
-    const Status failure = ExportPatchText(holder);
+    const ProgramFolder folder(QString(90, u'д') + u'/' + QString(90, u'л') + u'/' + QString(90, u'п'));
+    ASSERT_GT(folder.path().size(), 260);
+    folder.write(u"d0.h"_s, "A");
+    folder.write(u"shell.bat"_s, markerScript());
+    folder.write(u"stop"_s, "");
+    PlainTextHolder holder;
+    ASSERT_FALSE(AppendPatchFile(holder, Category::Del, 0));
+    ASSERT_FALSE(ExportPatchText(holder));
+    EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\nA\r\n\r\n");
+    const Status failure = LaunchFlasherScript();
+    ASSERT_FALSE(failure) << failure->message().toStdString();
+    EXPECT_TRUE(waitForFile(folder.file(u"done"_s)));
+}
+
+TEST(HandoverScript, FromANetworkFolderIsRefusedRatherThanRunElsewhere)
+{
+#ifndef Q_OS_WIN
+    GTEST_SKIP() << "only Windows names folders \\\\server\\share";
+#else
+    const ProgramFolder folder;
+    folder.write(u"shell.bat"_s, markerScript());
+    folder.write(u"stop"_s, "");
+    // The build's Wine prefix serves its drives as \\kelvarine-test\<letter>;
+    // on Windows the name is as good as any share.
+    const QString path = QDir::toNativeSeparators(folder.path());
+    const QString share = u"\\\\kelvarine-test\\"_s + path.left(1).toLower() + path.mid(2);
+    ASSERT_TRUE(QFileInfo::exists(share + u"\\shell.bat"_s)) << "no network folder here";
+    setProgramDirectory(share);
+    const Status failure = LaunchFlasherScript();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, share + u"\\shell.bat"_s);
+    EXPECT_TRUE(failure->reason.startsWith(u"папка программы в сети"_s)) << failure->reason.toStdString();
+    QThread::msleep(500);
+    EXPECT_FALSE(folder.exists(u"started"_s));
+#endif
+}
+
+// The script runs through cmd.exe: the system's own, hidden, and gone when
+// the script ends. A child runs this from a copy of the test binary in a
+// folder of its own, which is then the program folder.
+TEST(HandoverScript, RunsTheSystemsCmdHiddenAndItEndsWithTheScript)
+{
+#ifndef Q_OS_WIN
+    GTEST_SKIP() << "scripts run through cmd.exe only on Windows";
+#else
+    if (isChildRun()) {
+        ASSERT_FALSE(LaunchFlasherScript());
+        ASSERT_TRUE(waitForFile(programFile(u"probe.txt"_s)));
+        for (int i = 0; i < 100 && childProcessesNamed(u"cmd.exe"_s) > 0; ++i)
+            QThread::msleep(100);
+        EXPECT_EQ(childProcessesNamed(u"cmd.exe"_s), 0);
+        return;
+    }
+    const QTemporaryDir folder;
+    const QString standin = QDir(QCoreApplication::applicationDirPath()).filePath(u"standin.exe"_s);
+    // A cmd.exe beside the program, which is also where it runs: never to be started.
+    ASSERT_TRUE(QFile::copy(standin, folder.filePath(u"cmd.exe"_s)));
+    ASSERT_TRUE(QFile::copy(standin, folder.filePath(u"probe.exe"_s)));
+    QFile script(folder.filePath(u"shell.bat"_s));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly) && script.write("@echo off\r\nprobe.exe\r\n") > 0);
+    script.close();
+
+    runThisTestInChild(folder.path(), folder.path());
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath(u"cmd.txt"_s)));
+    QFile probe(folder.filePath(u"probe.txt"_s));
+    ASSERT_TRUE(probe.open(QIODevice::ReadOnly));
+    const QString report = QString::fromUtf8(probe.readAll());
+    EXPECT_TRUE(report.contains(u"console window: no"_s)) << report.toStdString();
+    const QString commandLine = report.section(u"parent command line: "_s, 1).section(u'\n', 0, 0).remove(u'"');
+    wchar_t systemFolder[MAX_PATH];
+    const QString cmd = QString::fromWCharArray(systemFolder, int(GetSystemDirectoryW(systemFolder, MAX_PATH)))
+                      + u"\\cmd.exe "_s;
+    EXPECT_TRUE(commandLine.startsWith(cmd, Qt::CaseInsensitive)) << commandLine.toStdString();
+    // /c ends cmd.exe with the script; /k would keep it waiting for commands.
+    EXPECT_TRUE(commandLine.contains(u" /c "_s, Qt::CaseInsensitive)) << commandLine.toStdString();
+    EXPECT_FALSE(commandLine.contains(u" /k "_s, Qt::CaseInsensitive)) << commandLine.toStdString();
+#endif
+}
+
+TEST_F(Handover, ReplacesAFileHeldForAMomentAndSaysToCloseOneHeldOn)
+{
 #ifdef Q_OS_WIN
     // A file is renamed over only when every holder allows it, and readers
     // like the flashing tool do not.
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(firstLine(*failure), exportFailed);
-    EXPECT_EQ(failure->reason, heldElsewhere);
-    EXPECT_EQ(folder.read(u"tmp.vkp"_s), "OLD\r\n");
+    constexpr bool heldFileIsReplaced = false;
 #else
-    ASSERT_FALSE(failure) << failure->message().toStdString();
-    EXPECT_EQ(folder.read(u"tmp.vkp"_s), "NEW\r\n");
+    constexpr bool heldFileIsReplaced = true; // the holder keeps reading the old one
 #endif
-    // Whoever holds it reads the old file whole, and no temporary file stays.
-    EXPECT_EQ(held.readAll(), "OLD\r\n");
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{u"tmp.vkp"_s});
+    const struct {
+        const char *name;
+        int heldMs; // -1: held throughout
+        bool replaced;
+    } cases[] = {
+        {"held for a moment, as an antivirus or an indexer does", 300, true},
+        {"held throughout, as the flashing tool does", -1, heldFileIsReplaced},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.write(u"tmp.vkp"_s, "OLD\r\n");
+        QFile held(folder.file(u"tmp.vkp"_s));
+        ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+        std::thread letGo;
+        if (c.heldMs >= 0)
+            letGo = std::thread([&] { QThread::msleep(c.heldMs); held.close(); });
+        holder.setText(u"NEW"_s);
+        const Status failure = ExportPatchText(holder);
+        if (letGo.joinable())
+            letGo.join();
+        if (c.replaced) {
+            EXPECT_FALSE(failure) << failure->message().toStdString();
+            EXPECT_EQ(folder.read(u"tmp.vkp"_s), "NEW\r\n");
+        } else {
+            ASSERT_TRUE(failure);
+            EXPECT_EQ(firstLine(*failure), exportFailed);
+            EXPECT_EQ(failure->reason, heldElsewhere);
+            EXPECT_EQ(folder.read(u"tmp.vkp"_s), "OLD\r\n");
+        }
+        // Whoever holds it reads the old file whole, and no temporary file stays.
+        if (held.isOpen()) {
+            EXPECT_EQ(held.readAll(), "OLD\r\n");
+        }
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{u"tmp.vkp"_s});
+    }
 }
 
 TEST_F(Handover, AReaderNeverSeesATornFile)
@@ -294,9 +454,12 @@ TEST_F(Handover, AReaderNeverSeesATornFile)
             ++reads;
         }
     });
-    int written = 0, refused = 0;
-    for (int i = 0; i < 400; ++i) {
-        holder.setText(i % 2 ? first : second);
+    // Each refused replace is retried for a second, so the run is bounded in time too.
+    int written = 0, refused = 0, tries = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (; tries < 400 && clock.elapsed() < 15000; ++tries) {
+        holder.setText(tries % 2 ? first : second);
         const Status failure = ExportPatchText(holder);
         written += !failure;
         // The reader may have let go by the time the program asks who holds it.
@@ -308,10 +471,10 @@ TEST_F(Handover, AReaderNeverSeesATornFile)
     EXPECT_GT(reads, 0);
     EXPECT_EQ(torn, 0);
 #ifdef Q_OS_WIN
-    EXPECT_EQ(written + refused, 400);
+    EXPECT_EQ(written + refused, tries);
     EXPECT_GT(written, 0);
 #else
     EXPECT_EQ(unopened, 0);
-    EXPECT_EQ(written, 400);
+    EXPECT_EQ(written, tries);
 #endif
 }

@@ -3,25 +3,25 @@
 #include "startup.h"
 
 #include "assembly/assembly.h"
-#include "support/heap.h"
+#include "support/child.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
 #include "support/reference.h"
+#include "support/resources.h"
 #include "support/script.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -253,6 +253,23 @@ TEST_F(Window, ShowsItsButtonsAsDrawn)
     EXPECT_EQ(window.windowTitle(), u"Kelvarine by Dorrin Demo");
 }
 
+// What a screen reader announces for each control.
+TEST_F(Window, NamesEveryControlForScreenReaders)
+{
+    std::vector<std::pair<QWidget *, QString>> named = {
+        {child<QWidget>("vklay"), u"Открыть в V_klay"_s},
+        {child<QWidget>("cmdClear"), u"Очистить поле патча"_s},
+        {child<QWidget>("txtPath"), u"Поле патча"_s},
+    };
+    for (const Tab &tab : drawnCatalogue)
+        named.emplace_back(child<QWidget>(tab.list), tab.caption);
+    for (const auto &[widget, name] : named) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_TRUE(accessible) << widget->objectName().toStdString();
+        EXPECT_EQ(accessible->text(QAccessible::Name), name) << widget->objectName().toStdString();
+    }
+}
+
 TEST_F(Window, AppendsThePickedEntryAndClears)
 {
     folder.write(u"f2.h"_s, "A\r\nB");
@@ -301,20 +318,23 @@ TEST_F(Window, ShowsEveryEntryAsDrawnAndEachPicksItsOwnFile)
     EXPECT_EQ(patchText(), expected);
 }
 
-TEST_F(Window, AnAppendLeavesTheCaretAtTheEndAndCtrlZTakesBackJustIt)
+TEST_F(Window, AnAppendLeavesTheCaretAtTheEndInViewAndCtrlZTakesBackJustIt)
 {
-    folder.write(u"o1.h"_s, "A\r\nB");
+    folder.write(u"o1.h"_s, QByteArray("A\r\n").repeated(100) + "B");
     folder.write(u"o2.h"_s, "C\nD\n");
     auto *edit = child<QPlainTextEdit>("txtPath");
     QTest::keyClicks(edit, u"typed"_s);
     pick(2, "lstOther", 1);
-    edit->moveCursor(QTextCursor::Start); // the user clicked elsewhere meanwhile
+    edit->moveCursor(QTextCursor::Start); // the user scrolled up meanwhile
     pick(2, "lstOther", 2);
     EXPECT_TRUE(edit->textCursor().atEnd());
     EXPECT_FALSE(edit->textCursor().hasSelection());
+    // The text is taller than the box, which shows its end.
+    EXPECT_GT(edit->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(edit->viewport()->rect().contains(edit->cursorRect()));
 
     QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(patchText(), u"typed\r\nA\r\nB\r\n");
+    EXPECT_EQ(patchText(), u"typed\r\n"_s + u"A\r\n"_s.repeated(100) + u"B\r\n"_s);
     QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(patchText(), u"typed");
 }
@@ -364,27 +384,17 @@ const QByteArray chattyScript = "echo chatty-script-out\n"
                                 "echo done > done\n";
 
 // The script runs with our terminal's outputs in reach: the test runs itself
-// again, reads that process's outputs and finds nothing of the script's.
+// again and finds nothing of the script's in that process's outputs.
 TEST_F(Window, KeepsAScriptsOutputOffItsTerminal)
 {
-    if (qEnvironmentVariableIsSet("KELVARINE_CHATTY_CHILD")) {
+    if (isChildRun()) {
         folder.write(u"shell.bat"_s, chattyScript);
         QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
         ASSERT_TRUE(waitForFile(folder.file(u"done"_s)));
         return;
     }
-    QProcess self;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"KELVARINE_CHATTY_CHILD"_s, u"1"_s);
-    self.setProcessEnvironment(environment);
-    self.start(QCoreApplication::applicationFilePath(),
-               {u"--gtest_filter=Window.KeepsAScriptsOutputOffItsTerminal"_s});
-    ASSERT_TRUE(self.waitForFinished(120000));
-    const QByteArray out = self.readAllStandardOutput(), err = self.readAllStandardError();
-    ASSERT_EQ(self.exitCode(), 0) << out.constData() << err.constData();
-    ASSERT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.constData();
-    EXPECT_FALSE(out.contains("chatty-script")) << out.constData();
-    EXPECT_FALSE(err.contains("chatty-script")) << err.constData();
+    const QByteArray output = runThisTestInChild();
+    EXPECT_FALSE(output.contains("chatty-script")) << output.constData();
 }
 
 TEST_F(Window, ReportsFailuresAndKeepsTheText)
@@ -546,31 +556,23 @@ TEST_F(Program, StopsWithAnErrorWhereQtLacksTheCodePage)
     EXPECT_FALSE(windowShown);
 }
 
-// No program folder of the tests here: the program's own, the executable's.
+// No program folder of the tests here: the program's own, the executable's,
+// which a child running from a copy of this binary has to itself.
 TEST_F(Program, ReadsThePatchFilesBesideItsExecutableWhateverTheWorkingDirectory)
 {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(u"d0.h"_s);
-    if (QFileInfo::exists(beside))
-        GTEST_SKIP() << "a d0.h of someone else's lies beside the tests";
-    QFile file(beside);
-    if (!file.open(QIODevice::WriteOnly))
-        GTEST_SKIP() << "the tests' folder is not writable";
-    const auto removeIt = qScopeGuard([&] { QFile::remove(beside); });
-    ASSERT_EQ(file.write("beside"), 6);
-    file.close();
-
-    QTemporaryDir elsewhere;
-    QFile decoy(QDir(elsewhere.path()).filePath(u"d0.h"_s));
-    ASSERT_TRUE(decoy.open(QIODevice::WriteOnly) && decoy.write("elsewhere") == 9);
-    decoy.close();
-    const QString workingDirectory = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
-    const auto goBack = qScopeGuard([&] { QDir::setCurrent(workingDirectory); });
-
-    QString text;
-    run(true, [&](MainWindow &window) {
-        pickIn(window, 0, "lstDel", 0);
-        text = patchTextOf(window);
-    });
-    EXPECT_EQ(text, u"\r\nbeside\r\n");
+    if (isChildRun()) {
+        QString text;
+        run(true, [&](MainWindow &window) {
+            pickIn(window, 0, "lstDel", 0);
+            text = patchTextOf(window);
+        });
+        EXPECT_EQ(text, u"\r\nbeside\r\n");
+        return;
+    }
+    const QTemporaryDir beside, elsewhere;
+    for (const auto &[folder, content] : {std::pair{&beside, "beside"}, std::pair{&elsewhere, "elsewhere"}}) {
+        QFile file(QDir(folder->path()).filePath(u"d0.h"_s));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) > 0);
+    }
+    runThisTestInChild(beside.path(), elsewhere.path());
 }

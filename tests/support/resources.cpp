@@ -1,9 +1,10 @@
-#include "heap.h"
+#include "resources.h"
 
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#include <tlhelp32.h>
 
 std::size_t heapInUse()
 {
@@ -19,12 +20,44 @@ std::size_t heapInUse()
     HeapUnlock(heap);
     return used;
 }
+
+int openHandles()
+{
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return int(count);
+}
+
+bool underWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+int childProcessesNamed(const QString &executable)
+{
+    int count = 0;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        count += entry.th32ParentProcessID == GetCurrentProcessId()
+              && QString::fromWCharArray(entry.szExeFile).compare(executable, Qt::CaseInsensitive) == 0;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
 #else
+#include <QDir>
 #include <malloc.h>
 
 std::size_t heapInUse()
 {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
+}
+
+int openHandles()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 #endif
