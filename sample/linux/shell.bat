@@ -1,13 +1,16 @@
 #!/bin/sh
-# Opens tmp.vkp for the user to check before flashing: with V_KLay under wine
-# when both are here, else with the desktop's handler, else (when run by hand)
-# says where it is.
+# Opens tmp.vkp in V_klay under wine: V_KLay.exe beside this script, or one
+# folder up (where this folder lies inside V_klay's own). Without it, the
+# desktop's handler opens tmp.vkp, or (run by hand) it says where the file is.
 # It only opens the file; nothing here writes to the phone.
+# A newer release brings this file again: keep a changed copy of yours.
 cd "$(dirname "$0")" || exit 1
-if command -v wine >/dev/null 2>&1 && [ -f V_KLay.exe ]; then
-    exec wine V_KLay.exe tmp.vkp
-elif command -v xdg-open >/dev/null 2>&1; then
+for vklay in ./V_KLay.exe ../V_KLay.exe; do
+    if [ -f "$vklay" ] && command -v wine >/dev/null 2>&1; then
+        exec wine "$vklay" tmp.vkp
+    fi
+done
+if command -v xdg-open >/dev/null 2>&1; then
     exec xdg-open tmp.vkp
-else
-    echo "Патч записан в $(pwd)/tmp.vkp"
 fi
+echo "Патч записан в $(pwd)/tmp.vkp"
