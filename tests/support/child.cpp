@@ -34,7 +34,11 @@ QByteArray runThisTestInChild(const QString &folder, const QString &workingDirec
     child.setProcessEnvironment(environment);
     child.setWorkingDirectory(workingDirectory);
     child.start(program, {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-    const bool finished = child.waitForFinished(120000);
+    // Within ctest's timeout for the parent, so that a child that hangs is
+    // ended here rather than left behind.
+    const bool finished = child.waitForFinished(45000);
+    if (!finished)
+        child.kill();
     const QByteArray out = child.readAllStandardOutput(), err = child.readAllStandardError();
     EXPECT_TRUE(finished && child.exitCode() == 0 && out.contains("[  PASSED  ] 1 test"))
         << out.constData() << err.constData();

@@ -59,7 +59,9 @@ int wmain(int argc, wchar_t **argv)
     wchar_t directory[32768];
     GetCurrentDirectoryW(32768, directory);
 
-    FILE *out = _wfopen(report.c_str(), L"w, ccs=UTF-8");
+    // Written aside and renamed, so that whoever waits for the report reads it whole.
+    const std::wstring partial = report + L".part";
+    FILE *out = _wfopen(partial.c_str(), L"w, ccs=UTF-8");
     if (!out)
         return 1;
     std::fwprintf(out, L"console window: %ls\n", GetConsoleWindow() ? L"yes" : L"no");
@@ -68,5 +70,5 @@ int wmain(int argc, wchar_t **argv)
     for (int i = 1; i < argc; ++i)
         std::fwprintf(out, L"argument: %ls\n", argv[i]);
     std::fclose(out);
-    return 0;
+    return MoveFileExW(partial.c_str(), report.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }
