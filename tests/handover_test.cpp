@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
+#include <iostream>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -279,6 +280,8 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
     }
     if (notMade.size() == int(std::size(cases)))
         GTEST_SKIP() << notMade.join(u"; "_s).toStdString();
+    if (!notMade.isEmpty())
+        std::cout << "note: " << notMade.join(u"; "_s).toStdString() << '\n';
 }
 
 TEST(HandoverScript, RunsExactlyTheScriptInItsFolderAndDoesNotWait)
