@@ -360,21 +360,78 @@ TEST_F(Window, HoldsEveryByteAndLineEndExactly)
     pick(0, "lstDel", 7);
     EXPECT_EQ(patchText(), expected.text());
 
-    whenMessageBox(readAndAccept); // shell.bat is missing here
+    // Lines the flashing tool cannot read, handed over all the same; shell.bat is missing here.
+    whenMessageBox([](QMessageBox *box) {
+        whenMessageBox(readAndAccept);
+        box->buttons().at(0)->click();
+    });
     QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
     EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\n" + line + "\r\n\r\n" + line + nul + "\r\n\r\n");
 }
 
 TEST_F(Window, HandsOverToTheScript)
 {
-    folder.write(u"o0.h"_s, "X");
+    folder.write(u"o0.h"_s, "A0: 01");
     folder.write(u"shell.bat"_s, markerScript());
     folder.write(u"stop"_s, "");
     pick(2, "lstOther", 0);
     QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
-    EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\nX\r\n\r\n");
+    EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\nA0: 01\r\n\r\n");
     ASSERT_TRUE(waitForFile(folder.file(u"done"_s)));
     EXPECT_EQ(folder.read(u"started"_s).trimmed(), "0"); // no arguments
+}
+
+// A file that leaves an offset on shifts every patch added after it.
+TEST_F(Window, AppendsAFileThatLeavesAnOffsetOnAndSaysSo)
+{
+    folder.write(u"o3.h"_s, "; fade in\r\n+A0000000\r\n123456: 01");
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    pick(2, "lstOther", 3);
+    EXPECT_EQ(patchText(), u"\r\n; fade in\r\n+A0000000\r\n123456: 01\r\n");
+    EXPECT_EQ(shown.icon, QMessageBox::Warning);
+    EXPECT_EQ(shown.parent, &window);
+    EXPECT_TRUE(shown.text.contains(QDir::toNativeSeparators(folder.file(u"o3.h"_s))));
+    EXPECT_TRUE(shown.text.contains(u"смещение +A0000000 из строки 2"));
+    EXPECT_TRUE(shown.text.contains(u"«+0»"));
+}
+
+// Only a hand-over the user asks for writes tmp.vkp and starts shell.bat.
+TEST_F(Window, AsksBeforeHandingOverWhatWouldGoWrong)
+{
+    auto *edit = child<QPlainTextEdit>("txtPath");
+    edit->setPlainText(u"A0: 0102\n0A0: 0304"_s);
+    const struct {
+        const char *answer;
+        std::function<void(QMessageBox *)> give;
+        bool handsOver;
+    } answers[] = {
+        {"Enter on the default", [](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Return); }, false},
+        {"Escape", [](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); }, false},
+        {"the close box", [](QMessageBox *box) { box->close(); }, false},
+        {"Передать всё равно", [](QMessageBox *box) { box->buttons().at(0)->click(); }, true},
+    };
+    for (const auto &a : answers) {
+        // No shell.bat before the last answer: a start would be an error box.
+        folder.write(u"tmp.vkp"_s, "OLD");
+        if (a.handsOver) {
+            folder.write(u"shell.bat"_s, markerScript());
+            folder.write(u"stop"_s, "");
+        }
+        QString text, go;
+        whenMessageBox([&](QMessageBox *box) {
+            text = box->text();
+            go = box->buttons().at(0)->text();
+            EXPECT_EQ(box->defaultButton()->text(), u"Отмена");
+            a.give(box);
+        });
+        QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+        EXPECT_TRUE(text.contains(u"патчи в строках 1 и 2 пишут в одни и те же байты 000000A0–000000A1"_s)) << a.answer;
+        EXPECT_EQ(go, u"Передать всё равно");
+        EXPECT_EQ(folder.read(u"tmp.vkp"_s), a.handsOver ? "A0: 0102\r\n0A0: 0304\r\n" : "OLD") << a.answer;
+        EXPECT_EQ(patchText(), u"A0: 0102\r\n0A0: 0304") << a.answer;
+    }
+    EXPECT_TRUE(waitForFile(folder.file(u"done"_s)));
 }
 
 // Writes to both of its outputs, then makes a file "done" in its working
@@ -399,7 +456,7 @@ TEST_F(Window, KeepsAScriptsOutputOffItsTerminal)
 
 TEST_F(Window, ReportsFailuresAndKeepsTheText)
 {
-    folder.write(u"o0.h"_s, "X");
+    folder.write(u"o0.h"_s, "A0: 01");
     folder.write(u"shell.bat"_s, markerScript());
     folder.write(u"stop"_s, "");
     pick(2, "lstOther", 0);
@@ -421,11 +478,11 @@ TEST_F(Window, ReportsFailuresAndKeepsTheText)
     // A typed character the code page lacks stops the hand-over before the script.
     auto *edit = child<QPlainTextEdit>("txtPath");
     edit->moveCursor(QTextCursor::End);
-    edit->insertPlainText(u"中"_s);
+    edit->insertPlainText(u"; 中"_s);
     whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
     QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
     EXPECT_TRUE(shown.text.contains(u"«中»"));
-    EXPECT_EQ(patchText(), before + u"中"_s);
+    EXPECT_EQ(patchText(), before + u"; 中"_s);
     EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
 
     // So does a folder where tmp.vkp should be.

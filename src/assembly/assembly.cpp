@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-Status AppendPatchFile(PatchTextHolder &holder, Category category, int index, qint64 maxBytes)
+Status AppendPatchFile(PatchTextHolder &holder, Category category, int index, qint64 maxBytes, QString *added)
 {
     const QString path = PatchFilePath(category, index);
     QByteArray file;
@@ -18,7 +18,10 @@ Status AppendPatchFile(PatchTextHolder &holder, Category category, int index, qi
     const QByteArray block = patchBlock(file);
     file.clear();
     // Whole file first, then one change: nothing is ever half-appended.
-    holder.append(decodeCodePage(block));
+    const QString text = decodeCodePage(block);
+    holder.append(text);
+    if (added)
+        *added = text;
     return std::nullopt;
 }
 

@@ -9,9 +9,9 @@ inline constexpr qint64 maxPatchFileBytes = 64 * 1024 * 1024;
 
 // Appends the lines of an entry's patch file: CR LF before each line and one
 // closing CR LF. On failure the text is left exactly as it was. A file larger
-// than `maxBytes` is refused.
+// than `maxBytes` is refused. `added`, when given, gets what was appended.
 Status AppendPatchFile(PatchTextHolder &holder, Category category, int index,
-                       qint64 maxBytes = maxPatchFileBytes);
+                       qint64 maxBytes = maxPatchFileBytes, QString *added = nullptr);
 
 void ClearPatchText(PatchTextHolder &holder);
 

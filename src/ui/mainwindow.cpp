@@ -4,6 +4,7 @@
 #include "assembly/assembly.h"
 #include "handover/handover.h"
 #include "messagebox.h"
+#include "patchformat/patchwarnings.h"
 #include "startup.h"
 
 #include <QTabBar>
@@ -53,8 +54,16 @@ void MainWindow::fillCatalogue()
 
 void MainWindow::appendFrom(Category category, int index)
 {
-    if (const Status failure = AppendPatchFile(*m_patchText, category, index))
+    QString added;
+    if (const Status failure = AppendPatchFile(*m_patchText, category, index, maxPatchFileBytes, &added)) {
         report(*failure);
+        return;
+    }
+    // The file read alone, as its own lines after the CR LF the append opens
+    // with: an offset or a pragma it leaves on shifts every patch after it.
+    const QString warning = appendWarning(readPatchText(QStringView(added).sliced(2)), PatchFilePath(category, index));
+    if (!warning.isEmpty())
+        showMessageBox(this, QMessageBox::Warning, messageTitle, warning);
 }
 
 void MainWindow::clearPatch()
@@ -64,6 +73,9 @@ void MainWindow::clearPatch()
 
 void MainWindow::handOver()
 {
+    const QString warning = handoverWarning(readPatchText(m_patchText->text()));
+    if (!warning.isEmpty() && !askToGoOn(this, messageTitle, warning, QStringLiteral("Передать всё равно")))
+        return;
     // The script only runs on a complete tmp.vkp.
     Status failure = ExportPatchText(*m_patchText);
     if (!failure)

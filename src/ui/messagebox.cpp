@@ -1,7 +1,20 @@
 #include "messagebox.h"
 
+#include <QPushButton>
+
 void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool askToGoOn(QWidget *parent, const QString &title, const QString &text, const QString &goOn)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+    const QAbstractButton *go = box.addButton(goOn, QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == go;
 }
