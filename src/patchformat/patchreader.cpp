@@ -1,5 +1,7 @@
 #include "patchreader.h"
 
+#include <array>
+
 namespace {
 
 constexpr char16_t pastEnd = 0xFFFF;
@@ -14,14 +16,25 @@ bool isBlank(char16_t c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// Hex digits are nearly every character of a patch: a table, not comparisons.
+constexpr auto hexDigits = [] {
+    std::array<signed char, 128> values{};
+    values.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        values['0' + i] = static_cast<signed char>(i);
+    for (int i = 0; i < 6; ++i)
+        values['a' + i] = values['A' + i] = static_cast<signed char>(10 + i);
+    return values;
+}();
+
 bool isHex(char16_t c)
 {
-    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+    return c < 128 && hexDigits[c] >= 0;
 }
 
 int hexValue(char16_t c)
 {
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+    return hexDigits[c];
 }
 
 bool isDigit(char16_t c)
@@ -143,7 +156,7 @@ private:
     {
         constexpr qsizetype shown = 24;
         QStringView text = m_text.sliced(from, to - from);
-        if (const qsizetype lineEnd = text.indexOf(u'\n'); lineEnd >= 0)
+        if (const qsizetype lineEnd = text.indexOf(QChar(u'\n')); lineEnd >= 0)
             text = text.first(lineEnd);
         text = text.trimmed();
         return text.size() > shown ? text.first(shown - 1).toString() + u'…' : text.toString();
@@ -151,7 +164,7 @@ private:
 
     QString restOfLine() const
     {
-        const qsizetype lineEnd = m_text.indexOf(u'\n', m_at);
+        const qsizetype lineEnd = m_text.indexOf(QChar(u'\n'), m_at);
         return written(m_at, lineEnd < 0 ? m_size : lineEnd);
     }
 
@@ -224,7 +237,7 @@ private:
                 return;
             }
             if (c == ';' || c == '#' || (c == '/' && peek(1) == '/')) {
-                const qsizetype lineEnd = m_text.indexOf(u'\n', m_at);
+                const qsizetype lineEnd = m_text.indexOf(QChar(u'\n'), m_at);
                 m_at = lineEnd < 0 ? m_size : lineEnd;
             } else if (c == '/' && peek(1) == '*') {
                 skipBlockComment();
@@ -399,7 +412,19 @@ private:
         qint64 digits = 0;
         bool placeholder = false, bad = false;
         char16_t previous = 0;
-        for (char16_t c; isWord(c = peekJoined()); ++m_at, ++digits) {
+        for (;;) {
+            // Whole bytes of hex digits, nearly all there is, two at a time.
+            if (digits % 2 == 0) {
+                const char16_t *const run = m_text.utf16() + m_at;
+                const char16_t *at = run, *const end = m_text.utf16() + m_size;
+                while (end - at >= 2 && isHex(at[0]) && isHex(at[1]))
+                    at += 2;
+                m_at += at - run;
+                digits += at - run;
+            }
+            const char16_t c = peekJoined();
+            if (!isWord(c))
+                break;
             if (digits % 2 == 1 && !(isHex(previous) && isHex(c))) {
                 if (isPlaceholder(previous, c))
                     placeholder = true;
@@ -407,6 +432,8 @@ private:
                     bad = true;
             }
             previous = c;
+            ++m_at;
+            ++digits;
         }
         if (digits % 2 == 1)
             return fail(QStringLiteral("в «%1» нечётное число цифр").arg(written(from, m_at)));

@@ -70,27 +70,29 @@ QString item(const QString &text)
 std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
 {
     // Sorted by address, a record shares a byte with an earlier one exactly
-    // when it starts before the furthest end reached so far.
-    std::vector<const PatchRecord *> sorted;
+    // when it starts before the furthest end reached so far. Ties keep the
+    // order of the text.
+    std::vector<std::pair<qint64, std::size_t>> sorted;
     sorted.reserve(records.size());
-    for (const PatchRecord &record : records) {
-        if (record.newBytes > 0)
-            sorted.push_back(&record);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].newBytes > 0)
+            sorted.emplace_back(records[i].address, i);
     }
-    std::sort(sorted.begin(), sorted.end(), [](const PatchRecord *a, const PatchRecord *b) {
-        return a->address != b->address ? a->address < b->address : a->line < b->line;
-    });
+    std::sort(sorted.begin(), sorted.end());
     std::vector<Overlap> overlaps;
     const PatchRecord *furthest = nullptr;
-    for (const PatchRecord *record : sorted) {
-        const qint64 end = record->address + record->newBytes;
-        const qint64 reach = furthest ? furthest->address + furthest->newBytes : 0;
-        if (furthest && record->address < reach) {
-            overlaps.push_back({std::min(record->line, furthest->line), std::max(record->line, furthest->line),
-                                record->address, std::min(end, reach) - 1});
+    qint64 reach = 0;
+    for (const auto &[address, i] : sorted) {
+        const PatchRecord &record = records[i];
+        const qint64 end = address + record.newBytes;
+        if (furthest && address < reach) {
+            overlaps.push_back({std::min(record.line, furthest->line), std::max(record.line, furthest->line), address,
+                                std::min(end, reach) - 1});
         }
-        if (!furthest || end > reach)
-            furthest = record;
+        if (!furthest || end > reach) {
+            furthest = &record;
+            reach = end;
+        }
     }
     std::stable_sort(overlaps.begin(), overlaps.end(),
                      [](const Overlap &a, const Overlap &b) { return a.firstLine < b.firstLine; });
