@@ -279,13 +279,20 @@ TEST_F(Window, AppendsThePickedEntryAndClears)
     pick(2, "lstOther", 6);
     EXPECT_EQ(patchText(), u"\r\nA\r\nB\r\n\r\nC\r\n");
 
-    // A double-click beside the entries picks nothing, and no key picks either.
+    // A double-click beside the entries picks nothing, nor does Space.
     auto *list = child<QListWidget>("lstOther");
     const QPoint below(10, list->viewport()->height() - 3);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
-    QTest::keyClick(list, Qt::Key_Return);
     QTest::keyClick(list, Qt::Key_Space);
     EXPECT_EQ(patchText(), u"\r\nA\r\nB\r\n\r\nC\r\n");
+
+    // Return, or Enter on the keypad, picks the current entry: once a press,
+    // not again while the key repeats.
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(list, &repeated);
+    EXPECT_EQ(patchText(), u"\r\nA\r\nB\r\n\r\nC\r\n\r\nC\r\n\r\nC\r\n");
 
     QTest::mouseClick(child<QPushButton>("cmdClear"), Qt::LeftButton);
     EXPECT_EQ(patchText(), u"");
@@ -379,6 +386,60 @@ TEST_F(Window, HandsOverToTheScript)
     EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\nA0: 01\r\n\r\n");
     ASSERT_TRUE(waitForFile(folder.file(u"done"_s)));
     EXPECT_EQ(folder.read(u"started"_s).trimmed(), "0"); // no arguments
+}
+
+// Entries whose patch file is missing are grey, and say where it belongs;
+// the others say what their patch says about itself. Both follow the folder
+// each time the window comes back.
+TEST_F(Window, ShowsWhichPatchFilesAreMissingAndWhatThePresentOnesSay)
+{
+    folder.write(u"o1.h"_s, "; \xCE\xF2\xEA\xF0\xFB\xE2\xE0\xE5\xF2 <b>\xE4\xE8\xF1\xEA\xE8</b>\r\nA0: 01"); // "Открывает <b>диски</b>"
+    folder.write(u"o2.h"_s, "A0: 01");
+    QDir(folder.path()).mkdir(u"d0.h"_s);
+    QWidget elsewhere;
+    elsewhere.show();
+    const auto comeBack = [&] {
+        elsewhere.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    };
+    comeBack();
+    // The folder as the program names it, with no separator at its end.
+    const QString where = QFileInfo(folder.file(u"o1.h"_s)).path();
+    const QColor grey = window.palette().color(QPalette::Disabled, QPalette::Text);
+    const auto shown = [&](const char *list, int row) {
+        const QListWidgetItem *item = child<QListWidget>(list)->item(row);
+        const QVariant colour = item->data(Qt::ForegroundRole);
+        const QString about = item->data(Qt::AccessibleDescriptionRole).toString();
+        EXPECT_EQ(item->data(Qt::ToolTipRole).toString(), Qt::convertFromPlainText(about, Qt::WhiteSpaceNoWrap));
+        return std::pair{colour.isValid() && colour.value<QBrush>().color() == grey, about};
+    };
+    const QString missingD0 = u"Файла d0.h нет в папке программы\n"_s + QDir::toNativeSeparators(where)
+        + u"\nПоложите его туда, и патч можно будет добавить."_s;
+    int missing = 0;
+    for (const Tab &tab : drawnCatalogue) {
+        for (int row = 0; row < int(tab.entries.size()); ++row)
+            missing += shown(tab.list, row).first;
+    }
+    EXPECT_EQ(missing, 18);
+    EXPECT_EQ(shown("lstDel", 0), std::pair(true, missingD0));
+    EXPECT_EQ(shown("lstOther", 1), std::pair(false, u"Открывает <b>диски</b>"_s));
+    EXPECT_EQ(shown("lstOther", 2), std::pair(false, u"o2.h"_s));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(child<QWidget>("lstDel"));
+    ASSERT_TRUE(list && list->child(0));
+    EXPECT_EQ(list->child(0)->text(QAccessible::Description), missingD0);
+
+    // Still there when last looked, but unreadable when asked: the reason.
+    QFile::remove(folder.file(u"o2.h"_s));
+    QDir(folder.path()).mkdir(u"o2.h"_s);
+    EXPECT_EQ(shown("lstOther", 2).second, u"Не удалось прочитать o2.h: это папка, а не файл."_s);
+
+    folder.write(u"d5.h"_s, "");
+    EXPECT_TRUE(shown("lstDel", 5).first);
+    comeBack();
+    EXPECT_EQ(shown("lstDel", 5), std::pair(false, u"d5.h"_s));
+    EXPECT_TRUE(shown("lstOther", 2).first);
 }
 
 // A file that leaves an offset on shifts every patch added after it.

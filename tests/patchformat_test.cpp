@@ -1,3 +1,4 @@
+#include "patchformat/description.h"
 #include "patchformat/patchreader.h"
 #include "patchformat/patchwarnings.h"
 
@@ -144,4 +145,28 @@ TEST(PatchWarnings, SaysWhatWasFoundWhereAndWhatToDo)
     const QString lines = handoverWarning(readPatchText(u"x\n"_s.repeated(12)));
     EXPECT_EQ(lines.count(u"• строку"), 10);
     EXPECT_TRUE(lines.contains(u"• строку 10 прошивальщик не прочтёт: «x» — не запись «адрес: байты», не смещение и не #pragma\nи ещё 2\n\n"));
+}
+
+TEST(PatchDescription, IsTheFirstBlockOfCommentsAtTheTop)
+{
+    const QString longLine = u"x"_s.repeated(150);
+    const QString cutLine = u"x"_s.repeated(99) + u'…';
+    const QString fullLine = u"y"_s.repeated(100);
+    const struct {
+        QString text;
+        QStringList lines;
+    } cases[] = {
+        {u""_s, {}},
+        {u"A0: 01 ; late\r\n; not at the top"_s, {}},
+        {u"; Автор: Иван\r\n;; Ускоряет меню\r\n\r\n; not this\r\nA0: 01"_s, {u"Автор: Иван"_s, u"Ускоряет меню"_s}},
+        {u"\r\n  \r\n// one\r\n #\ttwo \r\n#pragma enable undo\r\n; three"_s, {u"one"_s, u"two"_s}},
+        {u"/* one\r\n * two\r\n   three */\r\n; four\r\nA0: 01"_s, {u"one"_s, u"two"_s, u"three"_s, u"four"_s}},
+        {u"/* c */ A0: 01\r\n"_s, {}},
+        {u";;;;;;\r\n; title\r\n;\r\n; text\r\n;;;;;;"_s, {u"title"_s, u""_s, u"text"_s}},
+        {(u";"_s + longLine + u"\n"_s).repeated(20), QStringList(15, cutLine)},
+        {(u"; "_s + fullLine + u"\n"_s).repeated(15), QStringList(15, fullLine)},
+        {(u"; z\n"_s).repeated(16), QStringList(14, u"z"_s) << u"z…"_s},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(patchDescription(c.text), c.lines) << c.text.toStdString();
 }

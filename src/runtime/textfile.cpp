@@ -70,6 +70,15 @@ QString saveReason(const QSaveFile &file)
     return deviceReason(file);
 }
 
+// The name tells the common mistakes apart; the open then makes sure of what
+// is read, whatever took the file's place meanwhile.
+std::optional<QString> openToRead(QFile &file)
+{
+    if (auto reason = notRegularReason(QFileInfo(file.fileName())))
+        return reason;
+    return openRegularFile(file);
+}
+
 QString characterName(QStringView text, qsizetype at)
 {
     qsizetype length = 1;
@@ -91,12 +100,8 @@ Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
     const auto fail = [&](const QString &reason) {
         return Failure{QStringLiteral("Не удалось прочитать файл."), path, reason};
     };
-    // The name tells the common mistakes apart; the open then makes sure of
-    // what is read, whatever took the file's place meanwhile.
-    if (auto reason = notRegularReason(QFileInfo(path)))
-        return fail(*reason);
     QFile file(path);
-    if (auto reason = openRegularFile(file))
+    if (auto reason = openToRead(file))
         return fail(*reason);
     const qint64 size = file.size();
     if (size > maxBytes)
@@ -110,6 +115,20 @@ Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
         return fail(deviceReason(file));
     if (got != bytes.size() || file.read(&more, 1) != 0)
         return fail(QStringLiteral("файл изменился во время чтения"));
+    return std::nullopt;
+}
+
+Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes)
+{
+    QFile file(path);
+    std::optional<QString> reason = openToRead(file);
+    if (!reason) {
+        bytes = file.read(maxBytes);
+        if (file.error() != QFileDevice::NoError)
+            reason = deviceReason(file);
+    }
+    if (reason)
+        return Failure{QStringLiteral("Не удалось прочитать файл."), path, *reason};
     return std::nullopt;
 }
 

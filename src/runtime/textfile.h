@@ -9,6 +9,9 @@
 // FIFO or a device never blocks the program.
 Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
+// Reads at most the first `maxBytes` of a regular file, whatever its size.
+Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes);
+
 // Opens `file`, its name already set, for reading if it is a regular file, or
 // returns why not. Never waits, not even for a FIFO put in the file's place
 // just before: what is looked at is what was opened.

@@ -4,9 +4,11 @@
 #include "assembly/assembly.h"
 #include "handover/handover.h"
 #include "messagebox.h"
+#include "patchentryitem.h"
 #include "patchformat/patchwarnings.h"
 #include "startup.h"
 
+#include <QKeyEvent>
 #include <QTabBar>
 
 MainWindow::MainWindow(QWidget *parent)
@@ -43,13 +45,51 @@ void MainWindow::fillCatalogue()
         ui->SSTab1->setTabText(tab++, category.tabCaption.toString());
         auto *list = findChild<QListWidget *>(category.listName.toString());
         list->setAccessibleName(category.tabCaption.toString());
+        int index = 0;
         for (QStringView entry : category.entries)
-            list->addItem(entry.toString());
+            list->addItem(new PatchEntryItem(entry.toString(), category.category, index++));
         // The signal comes only from a double-click on an entry, so the row is
         // always a real index, never -1 for "no entry".
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this, c = category.category, list](QListWidgetItem *item) { appendFrom(c, list->row(item)); });
+        list->installEventFilter(this);
+        m_lists[std::size_t(category.category)] = list;
     }
+    checkPatchFiles();
+}
+
+void MainWindow::checkPatchFiles()
+{
+    for (QListWidget *list : m_lists) {
+        for (int row = 0; row < list->count(); ++row)
+            static_cast<PatchEntryItem *>(list->item(row))->checkFile();
+    }
+}
+
+// Patches the user copied in while the window was in the background show when
+// it comes back.
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        checkPatchFiles();
+    QWidget::changeEvent(event);
+}
+
+// Return or Enter on an entry appends it as a double-click does, once a press.
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            for (const PatchCategory &category : patchCatalogue()) {
+                const QListWidget *list = m_lists[std::size_t(category.category)];
+                if (list == watched && !key->isAutoRepeat() && list->currentRow() >= 0)
+                    appendFrom(category.category, list->currentRow());
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::appendFrom(Category category, int index)

@@ -4,7 +4,10 @@
 #include "textboxholder.h"
 
 #include <QWidget>
+#include <array>
 #include <memory>
+
+class QListWidget;
 
 struct Failure;
 
@@ -21,8 +24,13 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+protected:
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void fillCatalogue();
+    void checkPatchFiles();
     void appendFrom(Category category, int index);
     void clearPatch();
     void handOver();
@@ -30,4 +38,5 @@ private:
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<TextBoxHolder> m_patchText;
+    std::array<QListWidget *, 3> m_lists{}; // in the order of Category
 };

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "runtime/failure.h"
+
+#include <QStringList>
+
+inline constexpr int descriptionLines = 15;
+inline constexpr int descriptionLineLength = 100;
+inline constexpr qint64 descriptionBytes = 64 * 1024;
+
+// What a patch says about itself: the first block of comment lines at its top,
+// without their comment marks and edge blanks; at most 15 lines of at most 100
+// characters, with an ellipsis where cut.
+QStringList patchDescription(QStringView text);
+
+// The same, from at most the first 64 KiB of the patch file at `path`.
+Status readPatchDescription(const QString &path, QStringList &lines);
