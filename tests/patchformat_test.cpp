@@ -135,7 +135,7 @@ TEST(PatchWarnings, SaysWhatWasFoundWhereAndWhatToDo)
               u"• смещение +10 из строки 8 действует до конца текста, и все патчи ниже запишутся со сдвигом: "
               u"закончите патч строкой «+0»\n\n"
               u"Передать его всё равно?"_s);
-    EXPECT_EQ(appendWarning(readPatchText(text), u"/p/o1.h"_s).section(u'\n', 3),
+    EXPECT_EQ(appendWarning(readPatchText(text), u"/p/o1.h"_s).section(u'\n', 4),
               u"• смещение +10 из строки 8 действует до конца файла, и все патчи, добавленные после этого файла, "
               u"запишутся со сдвигом: файл должен заканчиваться строкой «+0»\n"
               u"• «#pragma enable old_equal_ff» из строки 6 действует до конца файла и на все патчи, добавленные "

@@ -151,6 +151,6 @@ QString appendWarning(const PatchReading &reading, const QString &path)
         lines += item(left.text);
     if (lines.isEmpty())
         return {};
-    return QStringLiteral("Патч добавлен, но он не отменяет в конце то, что включил.\n\nФайл: %1\n%2")
+    return QStringLiteral("Патч добавлен, но он не отменяет в конце то, что включил.\n\nФайл: %1\n\n%2")
         .arg(QDir::toNativeSeparators(path), lines.join(u'\n'));
 }
