@@ -10,6 +10,7 @@
 
 #include <QKeyEvent>
 #include <QTabBar>
+#include <utility>
 
 MainWindow::MainWindow(QWidget *parent)
     : QWidget(parent)
@@ -67,11 +68,15 @@ void MainWindow::checkPatchFiles()
 }
 
 // Patches the user copied in while the window was in the background show when
-// it comes back.
+// it comes back; its first activation follows the check at start.
 void MainWindow::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        checkPatchFiles();
+    if (event->type() == QEvent::ActivationChange) {
+        if (!isActiveWindow())
+            m_filesMayHaveChanged = true;
+        else if (std::exchange(m_filesMayHaveChanged, false))
+            checkPatchFiles();
+    }
     QWidget::changeEvent(event);
 }
 

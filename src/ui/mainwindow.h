@@ -39,4 +39,5 @@ private:
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<TextBoxHolder> m_patchText;
     std::array<QListWidget *, 3> m_lists{}; // in the order of Category
+    bool m_filesMayHaveChanged = false;
 };
