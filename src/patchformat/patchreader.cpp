@@ -547,11 +547,6 @@ private:
         }
     }
 
-    static QString offsetText(qint64 offset)
-    {
-        return (offset < 0 ? u'-' : u'+') + QString::number(qAbs(offset), 16).toUpper();
-    }
-
     QStringView m_text;
     qsizetype m_size;
     qsizetype m_at = 0;
@@ -566,6 +561,11 @@ private:
 QString pragmaName(Pragma pragma)
 {
     return pragmaNames[int(pragma)].toString();
+}
+
+QString offsetText(qint64 offset)
+{
+    return (offset < 0 ? u'-' : u'+') + QString::number(qAbs(offset), 16).toUpper();
 }
 
 bool pragmaOnAtStart(Pragma pragma)

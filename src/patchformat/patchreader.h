@@ -28,8 +28,9 @@ struct UnreadableLine {
 enum class Pragma { OldEqualFf, Undo, WarnNoOldOnApply, WarnIfNewExistOnApply, WarnIfOldExistOnUndo };
 inline constexpr int pragmaCount = 5;
 
-// How a pragma is written in a patch.
+// How a pragma's name and an offset are written in a patch.
 QString pragmaName(Pragma pragma);
+QString offsetText(qint64 offset);
 
 struct PatchReading {
     std::vector<PatchRecord> records;

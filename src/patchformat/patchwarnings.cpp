@@ -18,11 +18,6 @@ QString byteRange(qint64 from, qint64 to)
     return from == to ? hexAddress(from) : hexAddress(from) + u'–' + hexAddress(to);
 }
 
-QString offsetText(qint64 offset)
-{
-    return (offset < 0 ? u'-' : u'+') + QString::number(qAbs(offset), 16).toUpper();
-}
-
 QString pragmaLine(Pragma pragma, bool enable)
 {
     return QStringLiteral("#pragma %1 %2").arg(enable ? u"enable" : u"disable", pragmaName(pragma));

@@ -13,8 +13,8 @@ struct Overlap {
     qint64 to;
 };
 
-// Each record that writes over bytes an earlier-sorted one writes, once, with
-// that one; in the order of their first lines.
+// Each record that shares bytes with another, once, paired with one of those;
+// in the order of their first lines.
 std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records);
 
 // What the user reads before a hand-over: overlaps, an offset or a pragma in
