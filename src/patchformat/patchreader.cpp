@@ -162,10 +162,15 @@ private:
         return text.size() > shown ? text.first(shown - 1).toString() + u'…' : text.toString();
     }
 
+    QString restOfLine(qsizetype from) const
+    {
+        const qsizetype lineEnd = m_text.indexOf(QChar(u'\n'), from);
+        return written(from, lineEnd < 0 ? m_size : lineEnd);
+    }
+
     QString restOfLine() const
     {
-        const qsizetype lineEnd = m_text.indexOf(QChar(u'\n'), m_at);
-        return written(m_at, lineEnd < 0 ? m_size : lineEnd);
+        return restOfLine(m_at);
     }
 
     // A line counts only when nothing but a comment follows what it says.
@@ -284,19 +289,13 @@ private:
         skipBlanks();
         const qint64 value = readHexNumber();
         if (value == -1) {
-            fail(QStringLiteral("смещение «%1» — не шестнадцатеричное число").arg(restOfLineFrom(from)));
+            fail(QStringLiteral("смещение «%1» — не шестнадцатеричное число").arg(restOfLine(from)));
         } else if (value == -2) {
             fail(QStringLiteral("смещение «%1» больше FFFFFFFF").arg(written(from, m_at)));
         } else if (endsHere()) {
             m_reading.offset = minus ? -value : value;
             m_reading.offsetLine = value ? m_line : 0;
         }
-    }
-
-    QString restOfLineFrom(qsizetype from)
-    {
-        m_at = from;
-        return restOfLine();
     }
 
     void readPragma()
