@@ -249,7 +249,7 @@ TEST_F(Handover, NamesMissingRightsAsTheReason)
         ASSERT_TRUE(QFile::setPermissions(file, c.fileRights));
         Status failure;
         {
-            const OrdinaryUser user;
+            [[maybe_unused]] const OrdinaryUser user;
             failure = c.file == QByteArrayView("d0.h") ? AppendPatchFile(holder, Category::Del, 0)
                                                        : ExportPatchText(holder);
         }
