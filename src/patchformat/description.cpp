@@ -1,5 +1,7 @@
 #include "description.h"
 
+#include "patchreader.h"
+
 #include "runtime/codepage.h"
 #include "runtime/textfile.h"
 
@@ -15,12 +17,12 @@ QString cut(QStringView line)
 // A line comment's text: its marks (;;;, ///, ##) go, whatever their number.
 bool lineComment(QStringView &line)
 {
-    const QChar mark = line.isEmpty() ? QChar() : line.front();
-    const bool comment = mark == u';' || line.startsWith(u"//")
-        || (mark == u'#' && !(line.startsWith(u"#pragma") && (line.size() == 7 || line.at(7).isSpace())));
-    while (comment && line.startsWith(mark))
+    if (!startsLineComment(line))
+        return false;
+    const QChar mark = line.front();
+    while (line.startsWith(mark))
         line = line.sliced(1);
-    return comment;
+    return true;
 }
 
 } // namespace

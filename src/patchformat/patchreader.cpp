@@ -219,16 +219,11 @@ private:
         }
     }
 
-    bool atPragma() const
-    {
-        return m_text.sliced(m_at).startsWith(u"#pragma", Qt::CaseInsensitive) && !isWord(peek(7));
-    }
-
     // The end of the line, or a comment that runs to it.
     bool atLineEnd() const
     {
         const char16_t c = peek();
-        return c == '\n' || c == pastEnd || c == ';' || (c == '/' && peek(1) == '/') || (c == '#' && !atPragma());
+        return c == '\n' || c == pastEnd || startsLineComment(m_text.sliced(m_at));
     }
 
     // To the start of the next line; a /* comment */ may carry it further.
@@ -560,6 +555,16 @@ private:
 QString pragmaName(Pragma pragma)
 {
     return pragmaNames[int(pragma)].toString();
+}
+
+bool startsLineComment(QStringView text)
+{
+    const char16_t c = text.isEmpty() ? pastEnd : text.front().unicode();
+    if (c == ';' || (c == '/' && text.startsWith(u"//")))
+        return true;
+    if (c != '#')
+        return false;
+    return !text.startsWith(u"#pragma", Qt::CaseInsensitive) || (text.size() > 7 && isWord(text[7].unicode()));
 }
 
 QString offsetText(qint64 offset)

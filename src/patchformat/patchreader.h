@@ -45,6 +45,10 @@ struct PatchReading {
     bool operator==(const PatchReading &) const = default;
 };
 
+// Whether `text` starts with a comment that runs to the end of its line: `;`,
+// `//`, or `#` where it is not `#pragma`.
+bool startsLineComment(QStringView text);
+
 // As at the start of a text: old_equal_ff off, the other pragmas on.
 bool pragmaOnAtStart(Pragma pragma);
 
