@@ -42,7 +42,7 @@ void Check(benchmark::State &state)
     const QString text = realisticPatchText();
     for (auto _ : state) {
         QString warning;
-        state.SetIterationTime(secondsTaken([&] { warning = handoverWarning(readPatchText(text)); }));
+        state.SetIterationTime(secondsTaken([&] { warning = handoverWarning(text, readPatchText(text)); }));
         if (!warning.isEmpty())
             state.SkipWithError(qPrintable(warning));
     }

@@ -1,14 +1,17 @@
 // Arbitrary bytes as a patch file: appended to an empty text, handed over and
 // read back, every line must come out byte for byte and the export must be
 // the text plus CR LF. Read as the flashing tool would, the text gives the
-// same findings every time.
+// same findings every time, and a line it cannot read changes nothing of what
+// is found after it.
 #include "assembly/assembly.h"
 #include "handover/handover.h"
+#include "patchformat/findingwords.h"
 #include "patchformat/patchwarnings.h"
 #include "runtime/codepage.h"
 #include "support/programfolder.h"
 #include "support/reference.h"
 
+#include <QStringList>
 #include <cstdlib>
 
 namespace {
@@ -17,6 +20,76 @@ void check(bool ok)
 {
     if (!ok)
         std::abort();
+}
+
+// Whether a line, as a reading of its own sees it, leaves nothing open at its
+// end: no comment mark outside a text (a */ may close what an earlier line
+// opened), none unescaped inside one, and no backslash joining the next line.
+bool leavesNothingOpen(QStringView line)
+{
+    char16_t quote = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char16_t c = line[i].unicode(), next = i + 1 < line.size() ? line[i + 1].unicode() : 0;
+        const bool mark = (c == '/' && (next == '*' || next == '/')) || (c == '*' && next == '/');
+        if (c == '\\' && i + 1 == line.size())
+            return false;
+        if (quote) {
+            if (mark)
+                return false;
+            if (c == '\\')
+                ++i;
+            else if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ';' || (c == '/' && next == '/')
+                   || (c == '#' && !line.sliced(i).startsWith(u"#pragma", Qt::CaseInsensitive))) {
+            return true;
+        } else if (mark) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What a reading finds after `line`, with positions as they stand before a
+// text that is `shift` characters shorter.
+QStringList foundAfter(const PatchReading &reading, int line, qsizetype shift)
+{
+    QStringList found;
+    for (const PatchRecord &r : reading.records) {
+        if (r.line > line) {
+            found += QStringLiteral("%1 %2 %3 %4").arg(r.line).arg(r.address)
+                         .arg(QString::fromLatin1(reading.newBytes(r).toByteArray().toHex()),
+                              QString::fromLatin1(reading.oldBytes(r).toByteArray().toHex()));
+        }
+    }
+    for (const Finding &f : reading.findings) {
+        if (f.line > line)
+            found += QStringLiteral("%1 %2 %3 %4 %5").arg(int(f.kind)).arg(f.line).arg(f.column).arg(f.at + shift).arg(f.length);
+    }
+    found += QStringLiteral("%1 %2").arg(reading.offset).arg(reading.offsetLine);
+    for (int i = 0; i < pragmaCount; ++i)
+        found += QStringLiteral("%1 %2").arg(reading.pragmaOn[i]).arg(reading.pragmaLine[i]);
+    return found;
+}
+
+// Each of the first few lines the tool cannot read, emptied: nothing after it changes.
+void checkUnreadableLinesStandAlone(const QString &text, const PatchReading &reading)
+{
+    const QStringList lines = text.split(u'\n');
+    int checked = 0;
+    for (const Finding &f : reading.findings) {
+        const int at = f.line - 1;
+        const QStringView line = QStringView(lines[at]).chopped(lines[at].endsWith(u'\r') ? 1 : 0);
+        const bool joined = at > 0 && QStringView(lines[at - 1]).chopped(lines[at - 1].endsWith(u'\r') ? 1 : 0).endsWith(u'\\');
+        if (severity(f.kind) != Severity::Unreadable || joined || !leavesNothingOpen(line) || ++checked > 4)
+            continue;
+        QStringList emptied = lines;
+        emptied[at] = lines[at].endsWith(u'\r') ? QStringLiteral("\r") : QString();
+        const qsizetype shift = line.size();
+        check(foundAfter(readPatchText(emptied.join(u'\n')), f.line, shift) == foundAfter(reading, f.line, 0));
+    }
 }
 
 } // namespace
@@ -40,10 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const PatchReading reading = readPatchText(text);
     check(reading == readPatchText(text));
-    check(handoverWarning(reading) == handoverWarning(readPatchText(text)));
+    check(handoverWarning(text, reading) == handoverWarning(text, readPatchText(text)));
     const qsizetype lines = text.count(u'\n') + 1;
-    for (const UnreadableLine &line : reading.unreadable)
-        check(line.line >= 1 && line.line <= lines && !line.reason.isEmpty());
+    for (const Finding &finding : reading.findings) {
+        check(finding.line >= 1 && finding.line <= lines && finding.column >= 1 && finding.length >= 0);
+        check(finding.at + finding.length <= text.size() && !findingWords(finding, text).isEmpty());
+    }
+    checkUnreadableLinesStandAlone(text, reading);
     appendWarning(readPatchText(QStringView(text).sliced(2)), QStringLiteral("f0.h"));
     return 0;
 }

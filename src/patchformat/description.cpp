@@ -1,6 +1,6 @@
 #include "description.h"
 
-#include "patchreader.h"
+#include "scanner.h"
 
 #include "runtime/codepage.h"
 #include "runtime/textfile.h"

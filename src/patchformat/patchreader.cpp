@@ -1,55 +1,16 @@
 #include "patchreader.h"
 
-#include <array>
+#include "scanner.h"
 
 namespace {
-
-constexpr char16_t pastEnd = 0xFFFF;
-constexpr qint64 addressSpace = 0x100000000;
 
 constexpr QStringView pragmaNames[pragmaCount] = {
     u"old_equal_ff", u"undo", u"warn_no_old_on_apply", u"warn_if_new_exist_on_apply", u"warn_if_old_exist_on_undo",
 };
 
-bool isBlank(char16_t c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-// Hex digits are nearly every character of a patch: a table, not comparisons.
-constexpr auto hexDigits = [] {
-    std::array<signed char, 128> values{};
-    values.fill(-1);
-    for (int i = 0; i < 10; ++i)
-        values['0' + i] = static_cast<signed char>(i);
-    for (int i = 0; i < 6; ++i)
-        values['a' + i] = values['A' + i] = static_cast<signed char>(10 + i);
-    return values;
-}();
-
-bool isHex(char16_t c)
-{
-    return c < 128 && hexDigits[c] >= 0;
-}
-
-int hexValue(char16_t c)
-{
-    return hexDigits[c];
-}
-
-bool isDigit(char16_t c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// What an item of a field or a word of a line is made of; letters beyond
-// ASCII too, so that a placeholder typed in Cyrillic reads as one.
-bool isWord(char16_t c)
-{
-    if (c < 0x80)
-        return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_' || c == '?';
-    return c != pastEnd && QChar(c).isLetter();
-}
+constexpr qint64 addressSpace = 0x100000000;
+constexpr qint64 notANumber = -1;
+constexpr qint64 tooLarge = -2;
 
 // XX, YY, nn, ?? and the like: a byte an author has yet to fill in.
 bool isPlaceholder(char16_t a, char16_t b)
@@ -57,11 +18,9 @@ bool isPlaceholder(char16_t a, char16_t b)
     return a == '?' || b == '?' || (a == b && !isHex(a));
 }
 
-QString plural(qint64 n, const char16_t *one, const char16_t *few, const char16_t *many)
+bool startsItem(char16_t c)
 {
-    const qint64 tens = n % 100, units = n % 10;
-    const char16_t *word = (tens >= 11 && tens <= 14) ? many : units == 1 ? one : (units >= 2 && units <= 4) ? few : many;
-    return QString::number(n) + u' ' + QString::fromUtf16(word);
+    return isWord(c) || c == '"' || c == '\'';
 }
 
 // The byte count a 0i number of so many digits asks for, or 0 for none.
@@ -80,474 +39,362 @@ int decimalSize(int digits)
 class Reader
 {
 public:
-    explicit Reader(QStringView text) : m_text(text), m_size(text.size())
+    explicit Reader(QStringView text)
+        : m_scanner(text, m_findings)
     {
         for (int i = 0; i < pragmaCount; ++i)
             m_reading.pragmaOn[i] = pragmaOnAtStart(Pragma(i));
+        m_reading.bytes.reserve(text.size() / 3);
     }
 
     PatchReading read()
     {
-        while (m_at < m_size) {
-            m_failed = false;
-            skipGap();
-            m_line = m_lineNow;
-            if (atLineEnd()) {
-                skipLine();
-                continue;
+        while (!m_scanner.atEnd()) {
+            m_findings.startStatement();
+            const qsizetype bytes = m_reading.bytes.size();
+            const std::size_t anyBytes = m_reading.anyBytes.size();
+            m_scanner.skipGap();
+            if (!m_scanner.atLineEnd())
+                statement();
+            if (m_findings.failed()) {
+                // A line the tool cannot read writes nothing.
+                m_reading.bytes.truncate(bytes);
+                m_reading.anyBytes.resize(anyBytes);
             }
-            const char16_t c = peek();
-            if (c == '#')
-                readPragma();
-            else if (c == '+' || c == '-')
-                readOffset();
-            else if (c == '*' && peek(1) == '/')
-                fail(QStringLiteral("«*/» без открывающего «/*»"));
-            else
-                readRecord();
-            skipLine();
+            m_findings.endStatement(m_scanner.skipLine());
         }
+        m_reading.findings = m_findings.take();
         return std::move(m_reading);
     }
 
 private:
+    // Items written together or joined by commas: their bytes lie in
+    // PatchReading::bytes from `at`.
     struct Field {
-        qint64 bytes = 0;
-        QString placeholder; // the first item with one, as written
+        Mark from{};
+        qsizetype end = 0;
+        qsizetype at = 0;
+        qsizetype size = 0;
+        // The first item with a placeholder.
+        Mark placeholder{-1, 0, 0};
+        qsizetype placeholderEnd = 0;
     };
 
-    char16_t peek(qsizetype ahead = 0) const
+    bool failed() const { return m_findings.failed(); }
+
+    void error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {})
     {
-        return m_at + ahead < m_size ? m_text[m_at + ahead].unicode() : pastEnd;
+        m_findings.error(kind, from, to, numbers);
     }
 
-    bool lineEndAt(qsizetype ahead) const
+    void doubt(FindingKind kind, Mark from, qsizetype to) { m_findings.doubt(kind, from, to); }
+
+    // The word at the cursor, across joined lines.
+    QStringView word()
     {
-        return peek(ahead) == '\n' || (peek(ahead) == '\r' && peek(ahead + 1) == '\n');
+        const qsizetype from = m_scanner.at();
+        while (isWord(m_scanner.current()))
+            m_scanner.advance();
+        return m_scanner.text().sliced(from, m_scanner.at() - from);
     }
 
-    // A backslash at the very end of a line joins the next line on.
-    bool skipJoin()
+    // 0x, 0n, 0i: the tool's own spelling is in lower case.
+    void prefix()
     {
-        if (peek() != '\\' || !lineEndAt(1))
-            return false;
-        m_at += peek(1) == '\r' ? 3 : 2;
-        ++m_lineNow;
-        return true;
-    }
-
-    // The next character of an item, across joined lines.
-    char16_t peekJoined()
-    {
-        while (skipJoin()) {
-        }
-        return peek();
-    }
-
-    void fail(const QString &reason)
-    {
-        if (m_failed)
-            return;
-        m_failed = true;
-        m_reading.unreadable.push_back({m_line, reason});
-    }
-
-    QString written(qsizetype from, qsizetype to) const
-    {
-        constexpr qsizetype shown = 24;
-        QStringView text = m_text.sliced(from, to - from);
-        if (const qsizetype lineEnd = text.indexOf(QChar(u'\n')); lineEnd >= 0)
-            text = text.first(lineEnd);
-        text = text.trimmed();
-        return text.size() > shown ? text.first(shown - 1).toString() + u'…' : text.toString();
-    }
-
-    QString restOfLine(qsizetype from) const
-    {
-        const qsizetype lineEnd = m_text.indexOf(QChar(u'\n'), from);
-        return written(from, lineEnd < 0 ? m_size : lineEnd);
-    }
-
-    QString restOfLine() const
-    {
-        return restOfLine(m_at);
+        if (m_scanner.peek(1) < 'a')
+            doubt(FindingKind::CapitalLetters, m_scanner.mark(), m_scanner.at() + 2);
+        m_scanner.advance(2);
     }
 
     // A line counts only when nothing but a comment follows what it says.
     bool endsHere()
     {
-        skipGap();
-        if (atLineEnd())
-            return true;
-        fail(QStringLiteral("лишнее в конце строки: «%1»").arg(restOfLine()));
-        return false;
-    }
-
-    void skipBlanks()
-    {
-        while (isBlank(peek()))
-            ++m_at;
-    }
-
-    void skipBlockComment()
-    {
-        const int opened = m_lineNow;
-        for (m_at += 2; m_at + 1 < m_size; ++m_at) {
-            if (m_text[m_at] == u'\n') {
-                ++m_lineNow;
-            } else if (m_text[m_at] == u'*' && m_text[m_at + 1] == u'/') {
-                m_at += 2;
-                return;
-            }
+        m_scanner.skipGap();
+        if (!m_scanner.atLineEnd()) {
+            error(FindingKind::TrailingJunk, m_scanner.mark(), -1);
+            return false;
         }
-        m_at = m_size;
-        m_reading.unreadable.push_back(
-            {opened, QStringLiteral("комментарий «/*» не закрыт, и весь текст после него прошивальщик пропустит")});
-    }
-
-    // Blanks, /* comments */ and joined lines.
-    void skipGap()
-    {
-        for (;;) {
-            const char16_t c = peek();
-            if (isBlank(c))
-                ++m_at;
-            else if (c == '/' && peek(1) == '*')
-                skipBlockComment();
-            else if (!skipJoin())
-                return;
+        if (m_scanner.atLineComment() && !m_scanner.afterGap()) {
+            const qsizetype mark = m_scanner.peek() == '/' ? 2 : 1;
+            doubt(FindingKind::CommentWithoutBlank, m_scanner.mark(), m_scanner.at() + mark);
         }
+        return true;
     }
 
-    // The end of the line, or a comment that runs to it.
-    bool atLineEnd() const
+    void statement()
     {
-        const char16_t c = peek();
-        return c == '\n' || c == pastEnd || startsLineComment(m_text.sliced(m_at));
+        m_start = m_scanner.mark();
+        const char16_t c = m_scanner.current();
+        if (c == '#')
+            pragma();
+        else if (c == '+' || c == '-')
+            offset();
+        else
+            record();
     }
 
-    // To the start of the next line; a /* comment */ may carry it further.
-    void skipLine()
+    void pragma()
     {
-        while (m_at < m_size) {
-            const char16_t c = m_text[m_at].unicode();
-            if (c == '\n') {
-                ++m_at;
-                ++m_lineNow;
-                return;
-            }
-            if (c == ';' || c == '#' || (c == '/' && peek(1) == '/')) {
-                const qsizetype lineEnd = m_text.indexOf(QChar(u'\n'), m_at);
-                m_at = lineEnd < 0 ? m_size : lineEnd;
-            } else if (c == '/' && peek(1) == '*') {
-                skipBlockComment();
-            } else if (!skipJoin()) {
-                ++m_at;
-            }
-        }
+        if (m_scanner.text().sliced(m_start.at, 7) != u"#pragma")
+            doubt(FindingKind::CapitalLetters, m_start, m_start.at + 7);
+        m_scanner.advance(7);
+        m_scanner.skipGap();
+        const Mark actionAt = m_scanner.mark();
+        const QStringView action = word();
+        m_scanner.skipGap();
+        const Mark nameAt = m_scanner.mark();
+        const QStringView name = word();
+        const bool enable = action.compare(u"enable", Qt::CaseInsensitive) == 0;
+        if (!enable && action.compare(u"disable", Qt::CaseInsensitive) != 0)
+            return error(FindingKind::PragmaWithoutAction, m_start, actionAt.at + action.size());
+        if (action != u"enable" && action != u"disable")
+            doubt(FindingKind::CapitalLetters, actionAt, actionAt.at + action.size());
+        int known = 0;
+        while (known < pragmaCount && name.compare(pragmaNames[known], Qt::CaseInsensitive) != 0)
+            ++known;
+        if (known == pragmaCount)
+            return error(FindingKind::UnknownPragma, m_start, nameAt.at + name.size());
+        if (name != pragmaNames[known])
+            doubt(FindingKind::CapitalLetters, nameAt, nameAt.at + name.size());
+        if (!endsHere())
+            return;
+        m_reading.pragmaOn[known] = enable;
+        m_reading.pragmaLine[known] = enable != pragmaOnAtStart(Pragma(known)) ? m_start.line : 0;
     }
 
-    QStringView readWord()
+    // Hex digits, with or without 0x, at most FFFFFFFF; notANumber when there
+    // are none or something else follows, tooLarge when the value is larger.
+    qint64 hexNumber()
     {
-        const qsizetype from = m_at;
-        while (isWord(peek()))
-            ++m_at;
-        return m_text.sliced(from, m_at - from);
-    }
-
-    // Hex digits, with or without 0x, at most FFFFFFFF; -1 when there are none
-    // or something else follows, -2 when the value is larger.
-    qint64 readHexNumber()
-    {
-        if (peek() == '0' && (peek(1) | 0x20) == 'x' && isHex(peek(2)))
-            m_at += 2;
+        if (m_scanner.current() == '0' && (m_scanner.peek(1) | 0x20) == 'x' && isHex(m_scanner.peek(2)))
+            prefix();
         qint64 value = 0;
         bool digits = false, large = false;
-        for (; isHex(peek()); ++m_at) {
+        for (char16_t c; isHex(c = m_scanner.current()); m_scanner.advance()) {
             digits = true;
-            value = value * 16 + hexValue(peek());
+            value = value * 16 + hexValue(c);
             if (value >= addressSpace) {
                 large = true;
                 value = 0;
             }
         }
-        if (!digits || isWord(peek()))
-            return -1;
-        return large ? -2 : value;
+        if (!digits || isWord(m_scanner.current()))
+            return notANumber;
+        return large ? tooLarge : value;
     }
 
-    void readOffset()
+    void offset()
     {
-        const qsizetype from = m_at;
-        const bool minus = peek() == '-';
-        ++m_at;
-        skipBlanks();
-        const qint64 value = readHexNumber();
-        if (value == -1) {
-            fail(QStringLiteral("смещение «%1» — не шестнадцатеричное число").arg(restOfLine(from)));
-        } else if (value == -2) {
-            fail(QStringLiteral("смещение «%1» больше FFFFFFFF").arg(written(from, m_at)));
-        } else if (endsHere()) {
-            m_reading.offset = minus ? -value : value;
-            m_reading.offsetLine = value ? m_line : 0;
-        }
-    }
-
-    void readPragma()
-    {
-        const qsizetype from = m_at;
-        m_at += 7;
-        skipBlanks();
-        const QStringView action = readWord();
-        skipBlanks();
-        const QStringView name = readWord();
-        const bool enable = action.compare(u"enable", Qt::CaseInsensitive) == 0;
-        if (!enable && action.compare(u"disable", Qt::CaseInsensitive) != 0) {
-            fail(QStringLiteral("«%1»: после #pragma пишут enable или disable").arg(written(from, m_at)));
-            return;
-        }
-        for (int i = 0; i < pragmaCount; ++i) {
-            if (name.compare(pragmaNames[i], Qt::CaseInsensitive) == 0) {
-                if (!endsHere())
-                    return;
-                m_reading.pragmaOn[i] = enable;
-                m_reading.pragmaLine[i] = enable != pragmaOnAtStart(Pragma(i)) ? m_line : 0;
-                return;
-            }
-        }
-        fail(QStringLiteral("«%1»: прошивальщик не знает такой #pragma").arg(written(from, m_at)));
-    }
-
-    void readRecord()
-    {
-        const qsizetype from = m_at;
-        const qint64 address = readHexNumber();
-        skipBlanks();
-        if (address == -1 || peek() != ':') {
-            fail(QStringLiteral("«%1» — не запись «адрес: байты», не смещение и не #pragma").arg(restOfLine()));
-            return;
-        }
-        if (address == -2) {
-            fail(QStringLiteral("адрес «%1» больше FFFFFFFF").arg(written(from, m_at)));
-            return;
-        }
-        ++m_at;
-        skipGap();
-        if (atLineEnd())
-            return fail(QStringLiteral("после адреса нет байтов"));
-        const Field first = readField();
-        skipGap();
-        const bool two = !m_failed && startsItem(peek());
-        const Field second = two ? readField() : Field();
-        skipGap();
-        if (m_failed)
-            return;
-        if (two && startsItem(peek()))
-            return fail(QStringLiteral("в записи больше двух полей: «%1»").arg(restOfLine()));
-
-        const Field &news = two ? second : first;
-        if (!news.placeholder.isEmpty())
-            return fail(QStringLiteral("патч не доделан: вместо новых байтов «%1»").arg(news.placeholder));
-        if (two && first.bytes < second.bytes) {
-            return fail(QStringLiteral("старых байтов меньше, чем новых: %1 и %2")
-                            .arg(first.bytes)
-                            .arg(second.bytes));
-        }
-        const qint64 at = m_reading.offset + address;
-        if (at < 0 || at + news.bytes > addressSpace) {
-            return fail(QStringLiteral("со смещением %1 адрес выходит за пределы 00000000–FFFFFFFF")
-                            .arg(offsetText(m_reading.offset)));
-        }
+        const bool minus = m_scanner.current() == '-';
+        m_scanner.advance();
+        if (m_scanner.skipGap())
+            doubt(FindingKind::BlankAfterSign, m_scanner.gapStart(), m_scanner.at());
+        const qint64 value = hexNumber();
+        if (value == notANumber)
+            return error(FindingKind::OffsetNotHex, m_start, -1);
+        if (value == tooLarge)
+            return error(FindingKind::OffsetTooLarge, m_start, m_scanner.at());
         if (!endsHere())
             return;
-        const bool ffOld = m_reading.pragmaOn[int(Pragma::OldEqualFf)];
-        m_reading.records.push_back({m_line, at, news.bytes, two ? first.bytes : ffOld ? news.bytes : 0});
+        m_reading.offset = minus ? -value : value;
+        m_reading.offsetLine = value ? m_start.line : 0;
     }
 
-    static bool startsItem(char16_t c)
+    void record()
     {
-        return isWord(c) || c == '"' || c == '\'';
+        const qint64 address = hexNumber();
+        const qsizetype addressEnd = m_scanner.at();
+        const bool gap = m_scanner.skipGap();
+        if (address == notANumber || m_scanner.current() != ':')
+            return error(FindingKind::NotAStatement, m_start, -1);
+        if (address == tooLarge)
+            return error(FindingKind::AddressTooLarge, m_start, addressEnd);
+        if (gap)
+            doubt(FindingKind::BlankBeforeColon, m_scanner.gapStart(), m_scanner.at());
+        m_scanner.advance();
+        const qsizetype colonEnd = m_scanner.at();
+        m_scanner.skipGap();
+        if (m_scanner.atLineEnd())
+            return error(FindingKind::NoBytes, m_start, colonEnd);
+
+        const Field first = field();
+        if (failed())
+            return;
+        m_scanner.skipGap();
+        const bool two = startsItem(m_scanner.current());
+        const Field second = two ? field() : Field();
+        if (failed())
+            return;
+        m_scanner.skipGap();
+        if (two && startsItem(m_scanner.current()))
+            return error(FindingKind::TooManyFields, m_scanner.mark(), -1);
+        const Field &news = two ? second : first;
+        if (news.placeholder.at >= 0)
+            return error(FindingKind::Unfinished, news.placeholder, news.placeholderEnd);
+        if (two && first.size < second.size)
+            return error(FindingKind::FewerOldBytes, first.from, first.end, {first.size, second.size});
+        if (!endsHere())
+            return;
+
+        PatchRecord record{m_start.line, quint32(m_reading.offset + address), news.size, 0, news.at, 0};
+        if (two) {
+            record.oldAt = first.at;
+            record.oldSize = first.size;
+        } else if (m_reading.pragmaOn[int(Pragma::OldEqualFf)]) {
+            record.oldAt = m_reading.bytes.size();
+            record.oldSize = news.size;
+            m_reading.bytes.append(news.size, char(0xFF));
+        }
+        m_reading.records.push_back(record);
     }
 
-    // Items written together or joined by commas, with no blank between.
-    Field readField()
+    Field field()
     {
         Field field;
-        while (!m_failed) {
-            readItem(field);
-            char16_t c = peekJoined();
+        field.from = m_scanner.mark();
+        field.at = m_reading.bytes.size();
+        while (!failed()) {
+            item(field);
+            char16_t c = m_scanner.current();
             if (c == ',') {
-                ++m_at;
-                c = peekJoined();
+                m_scanner.advance();
+                c = m_scanner.current();
             }
             if (!startsItem(c))
                 break;
         }
+        field.end = m_scanner.at();
+        field.size = m_reading.bytes.size() - field.at;
         return field;
     }
 
-    void readItem(Field &field)
+    void item(Field &field)
     {
-        const char16_t c = peek();
-        const char16_t kind = peek(1) | 0x20;
+        const char16_t c = m_scanner.current();
+        const char16_t kind = m_scanner.peek(1) | 0x20;
         if (c == '"' || c == '\'')
-            readText(field, c);
+            m_scanner.text(&m_reading.bytes);
         else if (c == '0' && (kind == 'x' || kind == 'n'))
-            readNumber(field, kind == 'n');
+            number(kind == 'n');
         else if (c == '0' && kind == 'i')
-            readDecimal(field);
+            decimal();
         else
-            readHexBytes(field);
+            hexBytes(field);
     }
 
-    void readHexBytes(Field &field)
+    void appendLittleEndian(quint64 value, int size)
     {
-        const qsizetype from = m_at;
+        for (int i = 0; i < size; ++i, value >>= 8)
+            m_reading.bytes.append(char(value & 0xFF));
+    }
+
+    void hexBytes(Field &field)
+    {
+        const Mark from = m_scanner.mark();
+        QByteArray &bytes = m_reading.bytes;
         qint64 digits = 0;
         bool placeholder = false, bad = false;
         char16_t previous = 0;
         for (;;) {
             // Whole bytes of hex digits, nearly all there is, two at a time.
             if (digits % 2 == 0) {
-                const char16_t *const run = m_text.utf16() + m_at;
-                const char16_t *at = run, *const end = m_text.utf16() + m_size;
-                while (end - at >= 2 && isHex(at[0]) && isHex(at[1]))
-                    at += 2;
-                m_at += at - run;
+                const char16_t *const run = m_scanner.text().utf16() + m_scanner.at();
+                const char16_t *at = run, *const end = m_scanner.text().utf16() + m_scanner.text().size();
+                for (int high, low; end - at >= 2 && (high = hexValue(at[0])) >= 0 && (low = hexValue(at[1])) >= 0; at += 2)
+                    bytes.append(char(high << 4 | low));
+                m_scanner.advance(at - run);
                 digits += at - run;
             }
-            const char16_t c = peekJoined();
+            const char16_t c = m_scanner.current();
             if (!isWord(c))
                 break;
-            if (digits % 2 == 1 && !(isHex(previous) && isHex(c))) {
-                if (isPlaceholder(previous, c))
+            if (digits % 2 == 1) {
+                if (isHex(previous) && isHex(c)) {
+                    bytes.append(char(hexValue(previous) << 4 | hexValue(c)));
+                } else if (isPlaceholder(previous, c)) {
                     placeholder = true;
-                else
+                    m_reading.anyBytes.push_back(bytes.size());
+                    bytes.append('\0');
+                } else {
                     bad = true;
+                }
             }
             previous = c;
-            ++m_at;
+            m_scanner.advance();
             ++digits;
         }
         if (digits % 2 == 1)
-            return fail(QStringLiteral("в «%1» нечётное число цифр").arg(written(from, m_at)));
+            return error(FindingKind::OddDigits, from, m_scanner.at());
         if (bad)
-            return fail(QStringLiteral("«%1» — не шестнадцатеричные байты").arg(written(from, m_at)));
-        if (placeholder && field.placeholder.isEmpty())
-            field.placeholder = written(from, m_at);
-        field.bytes += digits / 2;
+            return error(FindingKind::NotHexBytes, from, m_scanner.at());
+        if (placeholder && field.placeholder.at < 0) {
+            field.placeholder = from;
+            field.placeholderEnd = m_scanner.at();
+        }
     }
 
     // 0x: up to 8 hex digits, a byte for each two; 0n: up to 32 binary
     // digits, a byte for each eight; rounded up, little-endian.
-    void readNumber(Field &field, bool binary)
+    void number(bool binary)
     {
-        const qsizetype from = m_at;
-        m_at += 2;
+        const Mark from = m_scanner.mark();
+        prefix();
         const int most = binary ? 32 : 8, perByte = binary ? 8 : 2;
         int digits = 0;
         bool bad = false;
-        for (char16_t c; isWord(c = peekJoined()); ++m_at, ++digits)
-            bad = bad || !(binary ? c == '0' || c == '1' : isHex(c));
-        if (bad || digits == 0) {
-            return fail((binary ? QStringLiteral("«%1» — не двоичное число") : QStringLiteral("«%1» — не шестнадцатеричное число"))
-                            .arg(written(from, m_at)));
+        quint64 value = 0;
+        for (char16_t c; isWord(c = m_scanner.current()); m_scanner.advance(), ++digits) {
+            const int digit = binary ? (c == '0' || c == '1' ? c - '0' : -1) : hexValue(c);
+            bad = bad || digit < 0;
+            value = value * (binary ? 2 : 16) + std::max(digit, 0);
         }
+        if (bad || digits == 0)
+            return error(binary ? FindingKind::NotBinaryNumber : FindingKind::NotHexNumber, from, m_scanner.at());
         if (digits > most)
-            return fail(QStringLiteral("в числе «%1» больше %2 цифр").arg(written(from, m_at), QString::number(most)));
-        field.bytes += (digits + perByte - 1) / perByte;
+            return error(binary ? FindingKind::TooManyBinaryDigits : FindingKind::TooManyHexDigits, from, m_scanner.at());
+        appendLittleEndian(value, (digits + perByte - 1) / perByte);
     }
 
     // Decimal, signed or not; the count of digits picks the size.
-    void readDecimal(Field &field)
+    void decimal()
     {
-        const qsizetype from = m_at;
-        m_at += 2;
-        const bool minus = peek() == '-';
-        if (minus || peek() == '+')
-            ++m_at;
+        const Mark from = m_scanner.mark();
+        prefix();
+        const char16_t sign = m_scanner.current();
+        if (sign == '-' || sign == '+')
+            m_scanner.advance();
         int digits = 0;
         quint64 value = 0;
         bool bad = false, large = false;
-        for (char16_t c; isWord(c = peekJoined()); ++m_at, ++digits) {
-            if (!isDigit(c)) {
+        for (char16_t c; isWord(c = m_scanner.current()); m_scanner.advance(), ++digits) {
+            if (c < '0' || c > '9')
                 bad = true;
-            } else if (value > (~quint64(0) - (c - '0')) / 10) {
+            else if (value > (~quint64(0) - (c - '0')) / 10)
                 large = true;
-            } else {
+            else
                 value = value * 10 + (c - '0');
-            }
         }
+        const qsizetype to = m_scanner.at();
         if (bad || digits == 0)
-            return fail(QStringLiteral("«%1» — не десятичное число").arg(written(from, m_at)));
+            return error(FindingKind::NotDecimal, from, to);
         const int size = decimalSize(digits);
-        if (size == 0) {
-            return fail(QStringLiteral("в числе «%1» %2, а пишут 1–3, 5, 8, 10, 13, 15, 17 или 20")
-                            .arg(written(from, m_at), plural(digits, u"цифра", u"цифры", u"цифр")));
-        }
-        // Either reading fits: signed, or unsigned when there is no minus.
+        if (size == 0)
+            return error(FindingKind::DecimalDigitCount, from, to, {digits, 0});
         const int bits = size * 8;
-        const quint64 limit = minus ? quint64(1) << (bits - 1) : bits == 64 ? ~quint64(0) : (quint64(1) << bits) - 1;
-        if (large || value > limit) {
-            return fail(QStringLiteral("число «%1» не помещается в %2")
-                            .arg(written(from, m_at), plural(size, u"байт", u"байта", u"байт")));
-        }
-        field.bytes += size;
+        const quint64 signedMost = (quint64(1) << (bits - 1)) - 1;
+        const quint64 unsignedMost = bits == 64 ? ~quint64(0) : (quint64(1) << bits) - 1;
+        if (large || value > (sign == '-' ? signedMost + 1 : unsignedMost))
+            return error(FindingKind::DecimalTooLarge, from, to, {size, 0});
+        // A sign asks for a signed number; the tool may hold it to that.
+        if (sign == '+' && value > signedMost)
+            doubt(FindingKind::SignedOutOfRange, from, to);
+        appendLittleEndian(sign == '-' ? 0 - value : value, size);
     }
 
-    // "text" is a byte a character, 'text' two; an escape is one character.
-    void readText(Field &field, char16_t quote)
-    {
-        const qsizetype from = m_at;
-        ++m_at;
-        qint64 characters = 0;
-        for (;;) {
-            const char16_t c = peek();
-            if (c == pastEnd || lineEndAt(0))
-                return fail(QStringLiteral("кавычка в «%1» не закрыта").arg(written(from, m_at)));
-            if (c == quote) {
-                ++m_at;
-                break;
-            }
-            if ((c == '/' && (peek(1) == '*' || peek(1) == '/')) || (c == '*' && peek(1) == '/')) {
-                // Left where it is: a /* opens a comment all the same.
-                return fail(QStringLiteral("«%1» в тексте в кавычках пишут как «\\%1»")
-                                .arg(m_text.sliced(m_at, 2)));
-            }
-            ++characters;
-            if (c != '\\') {
-                ++m_at;
-            } else if (!skipJoin()) {
-                readEscape();
-            } else {
-                --characters;
-            }
-        }
-        field.bytes += quote == '"' ? characters : 2 * characters;
-    }
-
-    void readEscape()
-    {
-        const char16_t c = peek(1);
-        m_at += 2;
-        if (c == pastEnd) {
-            --m_at;
-        } else if ((c | 0x20) == 'x') {
-            for (int i = 0; i < 2 && isHex(peek()); ++i)
-                ++m_at;
-        } else if (c >= '0' && c <= '7') {
-            for (int i = 0; i < 2 && peek() >= '0' && peek() <= '7'; ++i)
-                ++m_at;
-        }
-    }
-
-    QStringView m_text;
-    qsizetype m_size;
-    qsizetype m_at = 0;
-    int m_lineNow = 1; // the line m_at is on
-    int m_line = 1;    // the line the statement being read starts on
-    bool m_failed = false;
+    Findings m_findings;
+    Scanner m_scanner;
     PatchReading m_reading;
+    Mark m_start{}; // where the statement being read starts
 };
 
 } // namespace
@@ -557,19 +404,14 @@ QString pragmaName(Pragma pragma)
     return pragmaNames[int(pragma)].toString();
 }
 
-bool startsLineComment(QStringView text)
-{
-    const char16_t c = text.isEmpty() ? pastEnd : text.front().unicode();
-    if (c == ';' || (c == '/' && text.startsWith(u"//")))
-        return true;
-    if (c != '#')
-        return false;
-    return !text.startsWith(u"#pragma", Qt::CaseInsensitive) || (text.size() > 7 && isWord(text[7].unicode()));
-}
-
 QString offsetText(qint64 offset)
 {
     return (offset < 0 ? u'-' : u'+') + QString::number(qAbs(offset), 16).toUpper();
+}
+
+QString addressText(qint64 address)
+{
+    return QString::number(address, 16).toUpper().rightJustified(8, u'0');
 }
 
 bool pragmaOnAtStart(Pragma pragma)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "finding.h"
+
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <vector>
@@ -7,34 +10,34 @@
 // Reads a patch text the way the flashing tool does, to warn before a flash
 // goes wrong. It never changes the text. Lines count from 1.
 
-// One record: it writes `newBytes` bytes at `address` (the offset in force
-// already added). `oldBytes` counts the old bytes it gives, or implies.
+// One record: it writes its new bytes at `address`, the offset in force
+// added in 32 bits as the tool counts. Its bytes lie in PatchReading::bytes.
 struct PatchRecord {
     int line;
-    qint64 address;
-    qint64 newBytes;
-    qint64 oldBytes;
+    quint32 address;
+    qsizetype newSize;
+    qsizetype oldSize; // as written, or implied by old_equal_ff; 0 for none
+    qsizetype newAt = 0;
+    qsizetype oldAt = 0;
 
     bool operator==(const PatchRecord &) const = default;
-};
-
-struct UnreadableLine {
-    int line;
-    QString reason; // in Russian, for the user
-
-    bool operator==(const UnreadableLine &) const = default;
 };
 
 enum class Pragma { OldEqualFf, Undo, WarnNoOldOnApply, WarnIfNewExistOnApply, WarnIfOldExistOnUndo };
 inline constexpr int pragmaCount = 5;
 
-// How a pragma's name and an offset are written in a patch.
+// How a pragma's name, an offset and an address are written in a patch.
 QString pragmaName(Pragma pragma);
 QString offsetText(qint64 offset);
+QString addressText(qint64 address);
 
 struct PatchReading {
     std::vector<PatchRecord> records;
-    std::vector<UnreadableLine> unreadable;
+    std::vector<Finding> findings; // in the order of the text
+    QByteArray bytes;              // the records' new and old bytes
+    // Where in `bytes` an old byte was written as a placeholder, which any
+    // byte matches; ascending.
+    std::vector<qsizetype> anyBytes;
     // What is in force at the end of the text, and the line that set it (0:
     // as at the start of a text).
     qint64 offset = 0;
@@ -42,12 +45,11 @@ struct PatchReading {
     std::array<bool, pragmaCount> pragmaOn{};
     std::array<int, pragmaCount> pragmaLine{};
 
+    QByteArrayView newBytes(const PatchRecord &record) const { return QByteArrayView(bytes).sliced(record.newAt, record.newSize); }
+    QByteArrayView oldBytes(const PatchRecord &record) const { return QByteArrayView(bytes).sliced(record.oldAt, record.oldSize); }
+
     bool operator==(const PatchReading &) const = default;
 };
-
-// Whether `text` starts with a comment that runs to the end of its line: `;`,
-// `//`, or `#` where it is not `#pragma`.
-bool startsLineComment(QStringView text);
 
 // As at the start of a text: old_equal_ff off, the other pragmas on.
 bool pragmaOnAtStart(Pragma pragma);

@@ -1,5 +1,7 @@
 #include "patchwarnings.h"
 
+#include "findingwords.h"
+
 #include <QDir>
 #include <QStringList>
 #include <algorithm>
@@ -7,15 +9,11 @@
 namespace {
 
 constexpr int shownItems = 10;
-
-QString hexAddress(qint64 address)
-{
-    return QString::number(address, 16).toUpper().rightJustified(8, u'0');
-}
+constexpr qint64 addressSpace = 0x100000000;
 
 QString byteRange(qint64 from, qint64 to)
 {
-    return from == to ? hexAddress(from) : hexAddress(from) + u'–' + hexAddress(to);
+    return from == to ? addressText(from) : addressText(from) + u'–' + addressText(to);
 }
 
 QString pragmaLine(Pragma pragma, bool enable)
@@ -64,55 +62,73 @@ QString item(const QString &text)
 
 std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
 {
-    // Sorted by address, a record shares a byte with an earlier one exactly
-    // when it starts before the furthest end reached so far. Ties keep the
-    // order of the text.
-    std::vector<std::pair<qint64, std::size_t>> sorted;
-    sorted.reserve(records.size());
+    // Sorted by address, a piece shares a byte with an earlier one exactly
+    // when it starts before the furthest end reached so far. A record that
+    // runs past FFFFFFFF goes on at 00000000: two pieces. Ties keep the order
+    // of the text.
+    struct Piece {
+        qint64 from;
+        qint64 end;
+        std::size_t record;
+        bool operator<(const Piece &other) const
+        {
+            return from < other.from || (from == other.from && record < other.record);
+        }
+    };
+    std::vector<Piece> pieces;
+    pieces.reserve(records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
-        if (records[i].newBytes > 0)
-            sorted.emplace_back(records[i].address, i);
+        const qint64 from = records[i].address;
+        const qint64 end = from + std::min(records[i].newSize, addressSpace);
+        if (end == from)
+            continue;
+        pieces.push_back({from, std::min(end, addressSpace), i});
+        if (end > addressSpace)
+            pieces.push_back({0, std::min(end - addressSpace, from), i});
     }
-    std::sort(sorted.begin(), sorted.end());
+    // Patches are mostly written in the order of their addresses.
+    if (!std::is_sorted(pieces.begin(), pieces.end()))
+        std::sort(pieces.begin(), pieces.end());
     std::vector<Overlap> overlaps;
-    const PatchRecord *furthest = nullptr;
-    qint64 reach = 0;
-    for (const auto &[address, i] : sorted) {
-        const PatchRecord &record = records[i];
-        const qint64 end = address + record.newBytes;
-        if (furthest && address < reach) {
-            overlaps.push_back({std::min(record.line, furthest->line), std::max(record.line, furthest->line), address,
-                                std::min(end, reach) - 1});
+    const Piece *furthest = nullptr;
+    for (const Piece &piece : pieces) {
+        if (furthest && piece.from < furthest->end && piece.record != furthest->record) {
+            const int a = records[piece.record].line, b = records[furthest->record].line;
+            overlaps.push_back({std::min(a, b), std::max(a, b), quint32(piece.from),
+                                quint32(std::min(piece.end, furthest->end) - 1)});
         }
-        if (!furthest || end > reach) {
-            furthest = &record;
-            reach = end;
-        }
+        if (!furthest || piece.end > furthest->end)
+            furthest = &piece;
     }
     std::stable_sort(overlaps.begin(), overlaps.end(),
                      [](const Overlap &a, const Overlap &b) { return a.firstLine < b.firstLine; });
     return overlaps;
 }
 
-QString handoverWarning(const PatchReading &reading)
+QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more)
 {
     const std::vector<Overlap> overlaps = findOverlaps(reading.records);
     const std::vector<InForce> left = inForce(reading, false);
     // Every finding in the order of its line; only the shown ones are written out.
-    enum Kind { Overlapping, Left, Unreadable };
+    enum Kind { Overlapping, Left, Read, More };
     struct Found {
         int line;
         Kind kind;
         std::size_t index;
     };
     std::vector<Found> found;
-    found.reserve(overlaps.size() + left.size() + reading.unreadable.size());
+    found.reserve(overlaps.size() + left.size() + reading.findings.size() + more.size());
+    bool onlyDoubts = overlaps.empty() && left.empty() && more.empty();
     for (std::size_t i = 0; i < overlaps.size(); ++i)
         found.push_back({overlaps[i].firstLine, Overlapping, i});
     for (std::size_t i = 0; i < left.size(); ++i)
         found.push_back({left[i].line, Left, i});
-    for (std::size_t i = 0; i < reading.unreadable.size(); ++i)
-        found.push_back({reading.unreadable[i].line, Unreadable, i});
+    for (std::size_t i = 0; i < reading.findings.size(); ++i) {
+        found.push_back({reading.findings[i].line, Read, i});
+        onlyDoubts = onlyDoubts && severity(reading.findings[i].kind) == Severity::Doubt;
+    }
+    for (std::size_t i = 0; i < more.size(); ++i)
+        found.push_back({more[i].line, More, i});
     if (found.empty())
         return {};
     std::stable_sort(found.begin(), found.end(), [](const Found &a, const Found &b) { return a.line < b.line; });
@@ -128,15 +144,17 @@ QString handoverWarning(const PatchReading &reading)
                               .arg(byteRange(o.from, o.to)));
         } else if (f.kind == Left) {
             lines += item(left[f.index].text);
+        } else if (f.kind == Read) {
+            lines += item(findingWords(reading.findings[f.index], text));
         } else {
-            const UnreadableLine &u = reading.unreadable[f.index];
-            lines += item(QStringLiteral("строку %1 прошивальщик не прочтёт: %2").arg(u.line).arg(u.reason));
+            lines += item(more[f.index].text);
         }
     }
     if (found.size() > shownItems)
         lines += QStringLiteral("и ещё %1").arg(found.size() - shownItems);
-    return QStringLiteral("Прошивальщик запишет этот патч не так, как задумано:\n\n%1\n\nПередать его всё равно?")
-        .arg(lines.join(u'\n'));
+    const QString lead = onlyDoubts ? QStringLiteral("Прошивальщик может прочесть этот патч не так, как задумано:")
+                                    : QStringLiteral("Прошивальщик запишет этот патч не так, как задумано:");
+    return QStringLiteral("%1\n\n%2\n\nПередать его всё равно?").arg(lead, lines.join(u'\n'));
 }
 
 QString appendWarning(const PatchReading &reading, const QString &path)

@@ -9,18 +9,25 @@
 struct Overlap {
     int firstLine;
     int secondLine;
-    qint64 from;
-    qint64 to;
+    quint32 from;
+    quint32 to;
 };
 
 // Each record that shares bytes with another, once, paired with one of those;
-// in the order of their first lines.
+// in the order of their first lines. Addresses wrap past FFFFFFFF.
 std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records);
 
-// What the user reads before a hand-over: overlaps, an offset or a pragma in
-// force at the end, and lines the tool cannot read, ten at most. Empty when
-// there is nothing to report.
-QString handoverWarning(const PatchReading &reading);
+// One more thing to report, at its line.
+struct WarningItem {
+    int line;
+    QString text;
+};
+
+// What the user reads before a hand-over of `text`, read as `reading`:
+// overlaps, an offset or a pragma in force at the end, what the reader found
+// and `more`, in the order of their lines, ten at most. Empty when there is
+// nothing to report.
+QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more = {});
 
 // What the user reads after appending the patch file at `path`, read alone:
 // an offset or a pragma it leaves in force. Empty when it leaves none.

@@ -118,7 +118,8 @@ void MainWindow::clearPatch()
 
 void MainWindow::handOver()
 {
-    const QString warning = handoverWarning(readPatchText(m_patchText->text()));
+    const QString text = m_patchText->text();
+    const QString warning = handoverWarning(text, readPatchText(text));
     if (!warning.isEmpty() && !askToGoOn(this, messageTitle, warning, QStringLiteral("Передать всё равно")))
         return;
     // The script only runs on a complete tmp.vkp.

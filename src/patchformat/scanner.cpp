@@ -1,0 +1,292 @@
+#include "scanner.h"
+
+#include "runtime/codepage.h"
+
+#include <QChar>
+#include <algorithm>
+
+bool isWord(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_' || c == '?';
+    return c != pastEnd && QChar(c).isLetter();
+}
+
+bool startsLineComment(QStringView text)
+{
+    const char16_t c = text.isEmpty() ? pastEnd : text.front().unicode();
+    if (c == ';' || (c == '/' && text.startsWith(u"//")))
+        return true;
+    if (c != '#')
+        return false;
+    return !text.startsWith(u"#pragma", Qt::CaseInsensitive) || (text.size() > 7 && isWord(text[7].unicode()));
+}
+
+namespace {
+
+Finding finding(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {})
+{
+    return {kind, from.line, from.column, from.at, to < 0 ? -1 : to - from.at, numbers};
+}
+
+} // namespace
+
+void Findings::startStatement()
+{
+    m_failed = false;
+    m_toEnd = false;
+    m_doubts.clear();
+}
+
+void Findings::error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    m_toEnd = to < 0;
+    m_doubts.clear();
+    m_all.push_back(finding(kind, from, to, numbers));
+}
+
+void Findings::doubt(FindingKind kind, Mark from, qsizetype to)
+{
+    if (!m_failed)
+        m_doubts.push_back(finding(kind, from, to));
+}
+
+void Findings::misplaced(FindingKind kind, Mark from, qsizetype to)
+{
+    m_all.push_back(finding(kind, from, to));
+}
+
+void Findings::endStatement(qsizetype contentEnd)
+{
+    if (m_toEnd) {
+        // The error is the statement's last finding but for comments out of place.
+        auto error = std::find_if(m_all.rbegin(), m_all.rend(), [](const Finding &f) { return f.length < 0; });
+        error->length = std::max<qsizetype>(0, contentEnd - error->at);
+    }
+    m_all.insert(m_all.end(), m_doubts.begin(), m_doubts.end());
+    m_doubts.clear();
+}
+
+std::vector<Finding> Findings::take()
+{
+    std::stable_sort(m_all.begin(), m_all.end(), [](const Finding &a, const Finding &b) { return a.at < b.at; });
+    return std::move(m_all);
+}
+
+Scanner::Scanner(QStringView text, Findings &findings)
+    : m_text(text)
+    , m_size(text.size())
+    , m_findings(findings)
+{
+}
+
+bool Scanner::atLineBreak() const
+{
+    const char16_t c = peek();
+    return c == '\n' || (c == '\r' && peek(1) == '\n');
+}
+
+bool Scanner::atLineComment() const
+{
+    return startsLineComment(m_text.sliced(m_at));
+}
+
+bool Scanner::atLineEnd() const
+{
+    return atEnd() || atLineBreak() || atLineComment();
+}
+
+bool Scanner::commentMarkAt() const
+{
+    const char16_t c = peek(), next = peek(1);
+    return (c == '/' && (next == '*' || next == '/')) || (c == '*' && next == '/');
+}
+
+void Scanner::newLine()
+{
+    m_at = m_text.indexOf(u'\n', m_at) + 1;
+    ++m_line;
+    m_lineStart = m_at;
+}
+
+// A backslash at the very end of a line joins the next line on, wherever it stands.
+bool Scanner::skipJoin()
+{
+    if (peek() != '\\')
+        return false;
+    const char16_t next = peek(1);
+    if (next != '\n' && (next != '\r' || peek(2) != '\n'))
+        return false;
+    newLine();
+    return true;
+}
+
+char16_t Scanner::current()
+{
+    while (skipJoin()) {
+    }
+    return peek();
+}
+
+void Scanner::skipBlockComment()
+{
+    const Mark opened = mark();
+    const qsizetype close = m_text.indexOf(u"*/", m_at + 2);
+    const qsizetype end = close < 0 ? m_size : close + 2;
+    const QStringView inside = m_text.sliced(m_at, end - m_at);
+    if (const qsizetype lines = inside.count(u'\n')) {
+        m_line += int(lines);
+        m_lineStart = m_at + inside.lastIndexOf(u'\n') + 1;
+    }
+    m_at = end;
+    if (close < 0)
+        m_findings.misplaced(FindingKind::UnclosedComment, opened, opened.at + 2);
+}
+
+bool Scanner::skipGap()
+{
+    const Mark from = mark();
+    for (;;) {
+        const char16_t c = peek();
+        if (isBlank(c)) {
+            ++m_at;
+        } else if (c == '\r' && peek(1) != '\n' && !atEnd()) {
+            // A lone CR: a blank here, a line end to some tools.
+            m_findings.doubt(FindingKind::BareCarriageReturn, mark(), m_at + 1);
+            ++m_at;
+        } else if (c == '/' && peek(1) == '*') {
+            skipBlockComment();
+        } else if (c == '*' && peek(1) == '/') {
+            m_findings.misplaced(FindingKind::StrayCommentEnd, mark(), m_at + 2);
+            m_at += 2;
+        } else if (!skipJoin()) {
+            break;
+        }
+    }
+    if (m_at == from.at)
+        return false;
+    m_gap = {from, m_at};
+    return true;
+}
+
+qsizetype Scanner::skipLine()
+{
+    qsizetype contentEnd = afterGap() ? m_gap.from.at : m_at;
+    while (!atEnd()) {
+        const char16_t c = peek();
+        if (c == '\n') {
+            newLine();
+            break;
+        }
+        if (atLineComment()) {
+            const qsizetype lineEnd = m_text.indexOf(u'\n', m_at);
+            m_at = lineEnd < 0 ? m_size : lineEnd;
+        } else if (c == '/' && peek(1) == '*') {
+            skipBlockComment();
+        } else if (isBlank(c) || c == '\r' || skipJoin()) {
+            if (c != '\\')
+                ++m_at;
+        } else if (c == '"' || c == '\'') {
+            text(nullptr);
+            contentEnd = m_at;
+        } else {
+            ++m_at;
+            contentEnd = m_at;
+        }
+    }
+    return contentEnd;
+}
+
+// At a backslash in a text: what it stands for, and whether that is a byte or
+// a character of its own (`raw`).
+char16_t Scanner::escape(bool &raw)
+{
+    const Mark from = mark();
+    const char16_t c = peek(1);
+    m_at += 2;
+    raw = false;
+    switch (c) {
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 't':
+        return '\t';
+    case '\\':
+    case '"':
+    case '\'':
+    case '/':
+    case '*':
+        return c;
+    case 'x':
+    case 'X':
+        if (isHex(peek())) {
+            if (c == 'X')
+                m_findings.doubt(FindingKind::CapitalLetters, from, m_at);
+            int value = 0;
+            for (int i = 0; i < 2 && isHex(peek()); ++i)
+                value = value * 16 + hexValue(peek()), ++m_at;
+            raw = true;
+            return char16_t(value);
+        }
+        break;
+    case pastEnd:
+        --m_at;
+        return '\\';
+    default:
+        if (c >= '0' && c <= '7') {
+            int value = c - '0';
+            for (int i = 0; i < 2 && peek() >= '0' && peek() <= '7'; ++i)
+                value = value * 8 + (peek() - '0'), ++m_at;
+            raw = true;
+            return char16_t(value);
+        }
+    }
+    // Read as the character itself, which is what most tools do.
+    m_findings.doubt(FindingKind::UnknownEscape, from, m_at);
+    return c;
+}
+
+bool Scanner::text(QByteArray *bytes)
+{
+    const Mark from = mark();
+    const char16_t quote = peek();
+    ++m_at;
+    for (;;) {
+        const char16_t c = current();
+        if (atEnd() || atLineBreak()) {
+            m_findings.error(FindingKind::UnclosedQuote, from, m_at);
+            return false;
+        }
+        if (c == quote) {
+            ++m_at;
+            return true;
+        }
+        if (commentMarkAt()) {
+            // Left where it stands: the tool takes it for a comment all the same.
+            m_findings.error(FindingKind::CommentMarkInText, mark(), m_at + 2);
+            return false;
+        }
+        bool raw = false;
+        char16_t unit = c;
+        if (c == '\\')
+            unit = escape(raw);
+        else
+            ++m_at;
+        if (!bytes)
+            continue;
+        if (quote == '\'') {
+            bytes->append(char(unit & 0xFF));
+            bytes->append(char(unit >> 8));
+        } else if (raw) {
+            bytes->append(char(unit & 0xFF));
+        } else {
+            QByteArray encoded;
+            // The hand-over refuses a character the code page lacks anyway.
+            bytes->append(encodeCodePage(QStringView(&unit, 1), encoded) ? QByteArray("?") : encoded);
+        }
+    }
+}

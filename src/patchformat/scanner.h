@@ -1,0 +1,142 @@
+#pragma once
+
+#include "finding.h"
+
+#include <QByteArray>
+#include <QStringView>
+#include <array>
+#include <vector>
+
+// Where lines, blanks, comments, joined lines and texts begin and end in a
+// patch text, found the same way for every purpose: reading a statement, or
+// passing over the rest of a line the tool cannot read.
+
+inline constexpr char16_t pastEnd = 0xFFFF;
+
+inline bool isBlank(char16_t c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+// Hex digits are nearly every character of a patch: a table, not comparisons.
+inline constexpr auto hexDigitValues = [] {
+    std::array<signed char, 128> values{};
+    values.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        values['0' + i] = static_cast<signed char>(i);
+    for (int i = 0; i < 6; ++i)
+        values['a' + i] = values['A' + i] = static_cast<signed char>(10 + i);
+    return values;
+}();
+
+// The value of a hex digit, or -1.
+inline int hexValue(char16_t c)
+{
+    return c < 128 ? hexDigitValues[c] : -1;
+}
+
+inline bool isHex(char16_t c)
+{
+    return hexValue(c) >= 0;
+}
+
+// What an item of a field or a word of a line is made of; letters beyond
+// ASCII too, so that a placeholder typed in Cyrillic reads as one.
+bool isWord(char16_t c);
+
+// Whether `text` starts with a comment that runs to the end of its line: `;`,
+// `//`, or `#` where it is not `#pragma`.
+bool startsLineComment(QStringView text);
+
+// Where the scanner stands: in the text, and as a person counts.
+struct Mark {
+    qsizetype at;
+    int line;
+    int column;
+};
+
+// The findings of a text as it is read, a statement at a time. The tool skips
+// a line it cannot read, so only a statement's first error counts, and its
+// doubts go with it; comments out of place count whatever the line.
+class Findings
+{
+public:
+    void startStatement();
+    bool failed() const { return m_failed; }
+    // `to` < 0: the span runs to where the statement ends.
+    void error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {});
+    void doubt(FindingKind kind, Mark from, qsizetype to);
+    void misplaced(FindingKind kind, Mark from, qsizetype to);
+    // `contentEnd`: where the statement's last character that is neither blank
+    // nor comment ends.
+    void endStatement(qsizetype contentEnd);
+    // In the order of the text.
+    std::vector<Finding> take();
+
+private:
+    std::vector<Finding> m_all;
+    std::vector<Finding> m_doubts;
+    bool m_failed = false;
+    bool m_toEnd = false;
+};
+
+class Scanner
+{
+public:
+    Scanner(QStringView text, Findings &findings);
+
+    QStringView text() const { return m_text; }
+    bool atEnd() const { return m_at >= m_size; }
+    qsizetype at() const { return m_at; }
+    Mark mark() const { return {m_at, m_line, int(m_at - m_lineStart) + 1}; }
+
+    // The character `ahead` of the cursor as it stands, or pastEnd.
+    char16_t peek(qsizetype ahead = 0) const
+    {
+        return m_at + ahead < m_size ? m_text[m_at + ahead].unicode() : pastEnd;
+    }
+    // The character at the cursor once joined line ends are passed over.
+    char16_t current();
+    // Past characters of the line, which the caller has looked at.
+    void advance(qsizetype count = 1) { m_at += count; }
+
+    // Passes over blanks, /* comments */, joined line ends and a */ out of
+    // place; true when it passed over anything.
+    bool skipGap();
+    // Whether the cursor stands right after a gap, and where that began.
+    bool afterGap() const { return m_at == m_gap.end && m_gap.end != m_gap.from.at; }
+    Mark gapStart() const { return m_gap.from; }
+
+    // At a line end, the end of the text, or a comment that runs to the line end.
+    bool atLineEnd() const;
+    bool atLineComment() const;
+
+    // Passes over the rest of the line, to the start of the next; texts and
+    // comments are found in it as everywhere. Returns where the statement's
+    // last character that is neither blank nor comment ends.
+    qsizetype skipLine();
+
+    // A text in quotes, from its opening quote to past its closing one. Its
+    // bytes go to `bytes` where given: Windows-1251 for "text", UTF-16LE for
+    // 'text'. False on an error, with the cursor before what ended the text.
+    bool text(QByteArray *bytes);
+
+private:
+    bool atLineBreak() const;
+    bool commentMarkAt() const;
+    void newLine();
+    bool skipJoin();
+    void skipBlockComment();
+    char16_t escape(bool &raw);
+
+    QStringView m_text;
+    qsizetype m_size;
+    Findings &m_findings;
+    qsizetype m_at = 0;
+    int m_line = 1;
+    qsizetype m_lineStart = 0;
+    struct {
+        Mark from{0, 1, 1};
+        qsizetype end = 0;
+    } m_gap;
+};
