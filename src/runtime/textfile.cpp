@@ -45,6 +45,15 @@ std::optional<QString> notRegularReason(const QFileInfo &info)
     return std::nullopt;
 }
 
+// The name tells the common mistakes apart; the open then makes sure of what
+// is read, whatever took the file's place meanwhile.
+std::optional<QString> openToRead(QFile &file)
+{
+    if (auto reason = notRegularReason(QFileInfo(file.fileName())))
+        return reason;
+    return openRegularFile(file);
+}
+
 namespace {
 
 QString tooLargeReason(qint64 maxBytes)
@@ -68,15 +77,6 @@ QString saveReason(const QSaveFile &file)
     if (info.exists() && !info.isWritable())
         return QStringLiteral("нет прав на запись в файл");
     return deviceReason(file);
-}
-
-// The name tells the common mistakes apart; the open then makes sure of what
-// is read, whatever took the file's place meanwhile.
-std::optional<QString> openToRead(QFile &file)
-{
-    if (auto reason = notRegularReason(QFileInfo(file.fileName())))
-        return reason;
-    return openRegularFile(file);
 }
 
 QString characterName(QStringView text, qsizetype at)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+class QFile;
 class QFileDevice;
 class QFileInfo;
 
@@ -16,6 +17,8 @@ QString deviceReason(const QFileDevice &file);
 bool heldOpenElsewhere(const QString &path);
 // Why `info` cannot be read as a regular file, or nothing when it can.
 std::optional<QString> notRegularReason(const QFileInfo &info);
+// Opens `file` for reading if it is a regular file, or says why not.
+std::optional<QString> openToRead(QFile &file);
 // Why no file can be made in `folder` (no rights, a read-only medium), or
 // nothing when one can.
 std::optional<QString> folderWriteReason(const QString &folder);

@@ -1,0 +1,118 @@
+#include "backupmatch.h"
+
+#include <algorithm>
+
+namespace {
+
+// Records close together are read at once: a seek costs more than a few KiB.
+constexpr qint64 readTogether = 4096;
+
+qint64 recordLength(const PatchRecord &record)
+{
+    return std::max(record.newSize, record.oldSize);
+}
+
+bool inside(const PatchRecord &record, qint64 backupSize)
+{
+    return qint64(record.address) + recordLength(record) <= backupSize;
+}
+
+bool matchesOld(const PatchReading &reading, const PatchRecord &record, QByteArrayView found)
+{
+    const QByteArrayView old = reading.oldBytes(record);
+    if (old == found)
+        return true;
+    for (qsizetype i = 0; i < old.size(); ++i) {
+        if (old[i] != found[i]
+            && !std::binary_search(reading.anyBytes.begin(), reading.anyBytes.end(), record.oldAt + i))
+            return false;
+    }
+    return true;
+}
+
+RecordState stateOf(const PatchReading &reading, const PatchRecord &record, const BackupImage &backup)
+{
+    if (!inside(record, backup.size()))
+        return RecordState::Outside;
+    const QByteArrayView found = backup.bytes(record.address, recordLength(record));
+    if (found.size() != recordLength(record))
+        return RecordState::Outside;
+    if (record.newSize > 0 && found.first(record.newSize) == reading.newBytes(record))
+        return RecordState::Applied;
+    if (record.oldSize == 0 || matchesOld(reading, record, found.first(record.oldSize)))
+        return RecordState::Fits;
+    return RecordState::DoesNotFit;
+}
+
+} // namespace
+
+void BackupImage::add(qint64 at, QByteArray bytes)
+{
+    m_pieces.emplace_back(at, std::move(bytes));
+}
+
+QByteArrayView BackupImage::bytes(qint64 at, qint64 length) const
+{
+    // The last piece that starts at or before `at`.
+    auto piece = std::upper_bound(m_pieces.begin(), m_pieces.end(), at,
+                                  [](qint64 a, const auto &p) { return a < p.first; });
+    if (piece == m_pieces.begin() || at + length > (piece - 1)->first + (piece - 1)->second.size())
+        return {}; // not read: the check was given another backup's pieces
+    --piece;
+    return QByteArrayView(piece->second).sliced(at - piece->first, length);
+}
+
+std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize)
+{
+    std::vector<FileRange> wanted;
+    for (const PatchReading *reading : readings) {
+        for (const PatchRecord &record : reading->records) {
+            if (inside(record, backupSize) && recordLength(record) > 0)
+                wanted.push_back({record.address, recordLength(record)});
+        }
+    }
+    const auto byStart = [](const FileRange &a, const FileRange &b) { return a.at < b.at; };
+    // Patches are mostly written in the order of their addresses.
+    if (!std::is_sorted(wanted.begin(), wanted.end(), byStart))
+        std::sort(wanted.begin(), wanted.end(), byStart);
+    std::vector<FileRange> ranges;
+    for (const FileRange &range : wanted) {
+        if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether) {
+            FileRange &last = ranges.back();
+            last.length = std::max(last.length, range.at + range.length - last.at);
+        } else {
+            ranges.push_back(range);
+        }
+    }
+    return ranges;
+}
+
+PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)
+{
+    PatchMatch match;
+    if (reading.records.empty())
+        return match;
+    match.records.reserve(reading.records.size());
+    std::optional<std::size_t> firstMismatch, firstOutside;
+    bool applied = false, fits = false;
+    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+        const RecordState state = stateOf(reading, reading.records[i], backup);
+        match.records.push_back(state);
+        applied = applied || state == RecordState::Applied;
+        fits = fits || state == RecordState::Fits;
+        if (state == RecordState::DoesNotFit && !firstMismatch)
+            firstMismatch = i;
+        if (state == RecordState::Outside && !firstOutside)
+            firstOutside = i;
+    }
+    if (firstMismatch) {
+        match.state = PatchState::DoesNotFit;
+        match.atFault = firstMismatch;
+    } else if (firstOutside) {
+        match.state = PatchState::Outside;
+        match.atFault = firstOutside;
+    } else {
+        match.state = !fits ? PatchState::Applied : !applied ? PatchState::NotApplied : PatchState::PartlyApplied;
+    }
+    return match;
+}

@@ -1,0 +1,109 @@
+#include "backupwords.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+
+// How many bytes the words show.
+constexpr qsizetype shownBytes = 8;
+
+QString hexBytes(const PatchReading &reading, QByteArrayView bytes, qsizetype at)
+{
+    QStringList shown;
+    for (qsizetype i = 0; i < std::min(bytes.size(), shownBytes); ++i) {
+        const bool any = at >= 0 && std::binary_search(reading.anyBytes.begin(), reading.anyBytes.end(), at + i);
+        shown += any ? QStringLiteral("??") : QStringLiteral("%1").arg(uchar(bytes[i]), 2, 16, QChar(u'0')).toUpper();
+    }
+    if (bytes.size() > shownBytes)
+        shown += QStringLiteral("…");
+    return shown.join(u' ');
+}
+
+QString backupSize(qint64 size)
+{
+    return QStringLiteral("%1 МиБ").arg(QString::number(double(size) / (1024 * 1024), 'f', size % (1024 * 1024) ? 1 : 0));
+}
+
+QString recordLines(int first, int last)
+{
+    return first == last ? QStringLiteral("запись в строке %1").arg(first)
+                         : QStringLiteral("записи в строках %1–%2").arg(first).arg(last);
+}
+
+} // namespace
+
+QString patchStateWords(const PatchReading &reading, const PatchMatch &match, const BackupImage &backup,
+                        const QString &backupName)
+{
+    const auto applied = std::count(match.records.begin(), match.records.end(), RecordState::Applied);
+    switch (match.state) {
+    case PatchState::NoRecords:
+        return QStringLiteral("В патче нет записей: сверять с копией прошивки нечего.");
+    case PatchState::Applied:
+        return QStringLiteral("Патч уже есть в копии прошивки %1.").arg(backupName);
+    case PatchState::NotApplied:
+        return QStringLiteral("Патча нет в копии прошивки %1, и он к ней подходит.").arg(backupName);
+    case PatchState::PartlyApplied:
+        return QStringLiteral("Патч есть в копии прошивки %1 лишь отчасти: записано %2 из %3 записей, "
+                              "остальные к ней подходят.")
+            .arg(backupName)
+            .arg(applied)
+            .arg(match.records.size());
+    case PatchState::DoesNotFit: {
+        const PatchRecord &record = reading.records[*match.atFault];
+        return QStringLiteral("Патч не для этой прошивки: в строке %1 он ждёт по адресу %2 байты %3, "
+                              "а в копии прошивки %4 там %5. Не прошивайте его.")
+            .arg(QString::number(record.line), addressText(record.address),
+                 hexBytes(reading, reading.oldBytes(record), record.oldAt), backupName,
+                 hexBytes(reading, backup.bytes(record.address, record.oldSize), -1));
+    }
+    case PatchState::Outside: {
+        const PatchRecord &record = reading.records[*match.atFault];
+        return QStringLiteral("Патч пишет за концом копии прошивки %1 (%2): строка %3, адрес %4. "
+                              "Видимо, он для другого телефона.")
+            .arg(backupName, backupSize(backup.size()), QString::number(record.line),
+                 addressText(record.address));
+    }
+    }
+    return {};
+}
+
+std::vector<WarningItem> backupWarnings(const PatchReading &reading, const PatchMatch &match,
+                                        const BackupImage &backup, const QString &backupName)
+{
+    std::vector<WarningItem> items;
+    for (std::size_t i = 0; i < match.records.size(); ++i) {
+        const PatchRecord &record = reading.records[i];
+        switch (match.records[i]) {
+        case RecordState::Fits:
+            break;
+        case RecordState::Applied: {
+            // A run of applied records is one patch already on the phone.
+            std::size_t last = i;
+            while (last + 1 < match.records.size() && match.records[last + 1] == RecordState::Applied)
+                ++last;
+            items.push_back({record.line, QStringLiteral("%1 уже есть в копии прошивки %2: этот патч уже на телефоне")
+                                              .arg(recordLines(record.line, reading.records[last].line), backupName)});
+            i = last;
+            break;
+        }
+        case RecordState::DoesNotFit: {
+            const QByteArrayView found = backup.bytes(record.address, record.oldSize);
+            items.push_back({record.line, QStringLiteral("%1 не подходит к копии прошивки %2: по адресу %3 патч ждёт %4, "
+                                                         "а там %5, — патч написан для другой прошивки")
+                                              .arg(recordLines(record.line, record.line), backupName,
+                                                   addressText(record.address),
+                                                   hexBytes(reading, reading.oldBytes(record), record.oldAt),
+                                                   hexBytes(reading, found, -1))});
+            break;
+        }
+        case RecordState::Outside:
+            items.push_back({record.line, QStringLiteral("%1 пишет по адресу %2, за концом копии прошивки %3 (%4)")
+                                              .arg(recordLines(record.line, record.line), addressText(record.address),
+                                                   backupName, backupSize(backup.size()))});
+            break;
+        }
+    }
+    return items;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "backupmatch.h"
+#include "patchformat/patchwarnings.h"
+
+// What a check against the backup called `backupName` says, for the user.
+
+// An entry's state, for its tooltip and its description for screen readers.
+QString patchStateWords(const PatchReading &reading, const PatchMatch &match, const BackupImage &backup,
+                        const QString &backupName);
+
+// Before a hand-over: each record that does not fit the backup, with the
+// bytes it expects and those found, each run of records already applied, and
+// each record past the backup's end.
+std::vector<WarningItem> backupWarnings(const PatchReading &reading, const PatchMatch &match,
+                                        const BackupImage &backup, const QString &backupName);

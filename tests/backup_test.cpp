@@ -1,0 +1,204 @@
+#include "backup/backupfile.h"
+#include "backup/backupmatch.h"
+#include "backup/backupwords.h"
+
+#include "support/hold.h"
+#include "support/printers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Made-up flash: a pattern no patch byte below takes (80..BC), with a few
+// patches' bytes written in.
+QByteArray madeUpBackup(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(0x80 | (i % 61));
+    bytes.replace(0x100, 4, QByteArray::fromHex("10203040"));
+    bytes.replace(0x200, 2, QByteArray::fromHex("5E5E"));
+    bytes.replace(0x300, 2, QByteArray::fromHex("FFFF"));
+    return bytes;
+}
+
+const char *const stateNames[] = {"NoRecords", "Applied", "NotApplied", "PartlyApplied", "DoesNotFit", "Outside"};
+
+// The state, and the line of the first record at fault where there is one.
+QString verdict(const PatchMatch &match, const PatchReading &reading)
+{
+    QString text = QLatin1String(stateNames[int(match.state)]);
+    if (match.atFault)
+        text += u'@' + QString::number(reading.records[*match.atFault].line);
+    return text;
+}
+
+} // namespace
+
+// Expected states worked out by hand from the bytes written into the backup.
+TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
+{
+    const QByteArray bytes = madeUpBackup(4096);
+    BackupImage backup(bytes.size());
+    backup.add(0, bytes);
+    const struct {
+        const char *name;
+        QString patch;
+        QString verdict;
+    } cases[] = {
+        {"only comments", u"; c"_s, u"NoRecords"_s},
+        {"new bytes there", u"100: 10203040"_s, u"Applied"_s},
+        {"new bytes there, old given", u"100: 01020304 10203040"_s, u"Applied"_s},
+        {"old bytes there", u"100: 10203040 CCDDEEFF"_s, u"NotApplied"_s},
+        {"old bytes longer than new", u"100: 10203040 CC"_s, u"NotApplied"_s},
+        {"no old bytes, new not there", u"100: CCDD"_s, u"NotApplied"_s},
+        {"placeholders match any byte", u"100: 10XX30?? CCDDEEFF"_s, u"NotApplied"_s},
+        {"old_equal_ff", u"#pragma enable old_equal_ff\n300: CC\n200: 5E"_s, u"PartlyApplied"_s},
+        {"old_equal_ff, no FF there", u"#pragma enable old_equal_ff\n100: CC"_s, u"DoesNotFit@2"_s},
+        {"some applied, others fit", u"100: 10203040 CCDDEEFF\n200: 0000 5E5E"_s, u"PartlyApplied"_s},
+        {"neither old nor new", u"100: 11203040 CCDDEEFF"_s, u"DoesNotFit@1"_s},
+        {"the first at fault", u"200: 0000 5E5E\n100: 99 01\n101: 98 01"_s, u"DoesNotFit@2"_s},
+        {"past the end", u"FFF: 0102"_s, u"Outside@1"_s},
+        {"up to the end", u"FFE: 8788 0102"_s, u"NotApplied"_s},
+        {"old bytes past the end", u"FFF: 8283 01"_s, u"Outside@1"_s},
+        {"far past the end", u"100: 10203040 CCDDEEFF\nA0000000: 01"_s, u"Outside@2"_s},
+        {"not fitting counts before past the end", u"A0000000: 01\n100: 99 01"_s, u"DoesNotFit@2"_s},
+    };
+    for (const auto &c : cases) {
+        const PatchReading reading = readPatchText(c.patch);
+        EXPECT_EQ(verdict(matchPatch(reading, backup), reading), c.verdict) << c.name;
+    }
+}
+
+// Records near each other are read in one piece; those past the end not at all.
+TEST(BackupMatch, ReadsWhatItComparesAndNoMore)
+{
+    const PatchReading first = readPatchText(u"100: 0102\n2000: 01 02\n104: 03\nF00000: 01"_s);
+    const PatchReading second = readPatchText(u"10000: 01020304\n1000: 01\n40000000: 01"_s);
+    const PatchReading *readings[] = {&first, &second};
+    QList<QList<qint64>> ranges;
+    for (const FileRange &range : rangesToRead(readings, 0x100000))
+        ranges.append({range.at, range.length});
+    EXPECT_EQ(ranges, (QList<QList<qint64>>{{0x100, 0x1F01}, {0x10000, 4}}));
+}
+
+TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
+{
+    const QByteArray bytes = madeUpBackup(2 * 1024 * 1024);
+    BackupImage backup(bytes.size());
+    backup.add(0, bytes);
+    const auto words = [&](const QString &patch) {
+        const PatchReading reading = readPatchText(patch);
+        const PatchMatch match = matchPatch(reading, backup);
+        QStringList all{patchStateWords(reading, match, backup, u"«full.bin»"_s)};
+        for (const WarningItem &item : backupWarnings(reading, match, backup, u"«full.bin»"_s))
+            all += u"%1: %2"_s.arg(item.line).arg(item.text);
+        return all;
+    };
+    EXPECT_EQ(words(u"; c\n100: 1020XX40 CCDDEEFF"_s),
+              (QStringList{u"Патча нет в копии прошивки «full.bin», и он к ней подходит."_s}));
+    EXPECT_EQ(words(u"200: 0000 5E5E\n201: 00 5E\n100: 01020304050607080910 CC\n300: FFFF 0102"_s),
+              (QStringList{u"Патч не для этой прошивки: в строке 3 он ждёт по адресу 00000100 байты 01 02 03 04 05 06 07 08 …, "
+                           u"а в копии прошивки «full.bin» там 10 20 30 40 90 91 92 93 …. Не прошивайте его."_s,
+                           u"1: записи в строках 1–2 уже есть в копии прошивки «full.bin»: этот патч уже на телефоне"_s,
+                           u"3: запись в строке 3 не подходит к копии прошивки «full.bin»: по адресу 00000100 патч ждёт "
+                           u"01 02 03 04 05 06 07 08 …, а там 10 20 30 40 90 91 92 93 …, — патч написан для другой прошивки"_s}));
+    EXPECT_EQ(words(u"100: 10203040 CC\n200: 5E5E"_s),
+              (QStringList{u"Патч есть в копии прошивки «full.bin» лишь отчасти: записано 1 из 2 записей, остальные к ней подходят."_s,
+                           u"2: запись в строке 2 уже есть в копии прошивки «full.bin»: этот патч уже на телефоне"_s}));
+    EXPECT_EQ(words(u"+A0000000\n123456: 01"_s),
+              (QStringList{u"Патч пишет за концом копии прошивки «full.bin» (2 МиБ): строка 2, адрес A0123456. "
+                           u"Видимо, он для другого телефона."_s,
+                           u"2: запись в строке 2 пишет по адресу A0123456, за концом копии прошивки «full.bin» (2 МиБ)"_s}));
+}
+
+// What the user may pick as a backup, and what may become of it while in use.
+TEST(BackupFile, RefusesWhatIsNoFullFlashAndNoticesWhatChanges)
+{
+    const QTemporaryDir dir;
+    const auto path = [&](const char *name) { return QDir::toNativeSeparators(dir.filePath(QLatin1String(name))); };
+    const auto write = [&](const char *name, const QByteArray &bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    };
+    write("empty.bin", {});
+    write("small.bin", QByteArray(smallestBackup - 1, 'x'));
+    write("full.bin", madeUpBackup(smallestBackup));
+    QDir(dir.path()).mkdir(u"folder.bin"_s);
+
+    const struct {
+        const char *name;
+        const char *reason;
+    } refused[] = {
+        {"gone.bin", "файл не найден"},
+        {"folder.bin", "это папка, а не файл"},
+        {"empty.bin", "файл пуст"},
+        {"small.bin", "в файле 1048575 Б, а полная копия прошивки занимает десятки МиБ: "
+                      "выберите файл, который прошивальщик записал при чтении всей памяти телефона"},
+    };
+    for (const auto &r : refused) {
+        Backup backup;
+        const Status failure = chooseBackup(path(r.name), backup);
+        ASSERT_TRUE(failure) << r.name;
+        EXPECT_EQ(failure->summary, u"Не удалось сверить патчи с копией прошивки."_s);
+        EXPECT_EQ(failure->file, path(r.name));
+        EXPECT_EQ(failure->reason, QString::fromUtf8(r.reason));
+    }
+
+    Backup backup;
+    ASSERT_FALSE(chooseBackup(path("full.bin"), backup));
+    const PatchReading reading = readPatchText(u"100: 10203040 CC\nFFFFF: 01"_s);
+    const PatchReading *readings[] = {&reading};
+    BackupImage image;
+    ASSERT_FALSE(readBackupFor(backup, readings, image));
+    EXPECT_EQ(matchPatch(reading, image).state, PatchState::NotApplied);
+
+    // Changed in place: read as it now is. Cut short, or gone: said, and no longer used.
+    QFile file(path("full.bin"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(0x100) && file.write("\xCC") == 1);
+    file.close();
+    ASSERT_FALSE(readBackupFor(backup, readings, image));
+    EXPECT_EQ(matchPatch(reading, image).state, PatchState::PartlyApplied);
+    ASSERT_TRUE(QFile::resize(path("full.bin"), smallestBackup - 16));
+    Status failure = readBackupFor(backup, readings, image);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->summary, u"Копия прошивки больше не читается, и сверка с ней выключена."_s);
+    EXPECT_EQ(failure->reason, u"файл изменился: в нём было 1048576 Б, а теперь 1048560 Б"_s);
+    ASSERT_TRUE(QFile::remove(path("full.bin")));
+    failure = readBackupFor(backup, readings, image);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, u"файл не найден"_s);
+}
+
+TEST(BackupFile, SaysWhenAnotherProgramHoldsItOrItMayNotBeRead)
+{
+    const QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath(u"full.bin"_s));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(madeUpBackup(smallestBackup)) == smallestBackup);
+    file.close();
+    Backup backup;
+#ifdef Q_OS_WIN
+    const ExclusiveHold hold(path);
+    ASSERT_TRUE(hold.held());
+    const char *reason = "файл открыт в другой программе (например, в V_klay): закройте его там и повторите";
+#else
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads any file, whatever its mode";
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0), 0);
+    const char *reason = "нет прав доступа (Permission denied)";
+#endif
+    const Status failure = chooseBackup(path, backup);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, QString::fromUtf8(reason));
+}
