@@ -145,6 +145,14 @@ void pickIn(QWidget &window, int tab, const char *list, int row)
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
+// Whether the entry is drawn grey, as one whose patch file is missing.
+bool drawnGrey(QWidget &window, const char *list, int row)
+{
+    const QVariant colour = window.findChild<QListWidget *>(QLatin1String(list))->item(row)->data(Qt::ForegroundRole);
+    return colour.isValid()
+        && colour.value<QBrush>().color() == window.palette().color(QPalette::Disabled, QPalette::Text);
+}
+
 } // namespace
 
 class Window : public ::testing::Test
@@ -440,6 +448,21 @@ TEST_F(Window, ShowsWhichPatchFilesAreMissingAndWhatThePresentOnesSay)
     comeBack();
     EXPECT_EQ(shown("lstDel", 5), std::pair(false, u"d5.h"_s));
     EXPECT_TRUE(shown("lstOther", 2).first);
+}
+
+// From the first show, before the window was ever in the background.
+TEST_F(Window, GreysTheEntriesWhosePatchFilesAreMissingAtOnce)
+{
+    const QStringList present = {u"d1.h"_s, u"f0.h"_s, u"o7.h"_s};
+    for (const QString &file : present)
+        folder.write(file, "A0: 01");
+    MainWindow opened; // unlike the fixture's, after the files
+    opened.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&opened));
+    for (const Tab &tab : drawnCatalogue) {
+        for (int row = 0; row < int(tab.entries.size()); ++row)
+            EXPECT_EQ(drawnGrey(opened, tab.list, row), !present.contains(tab.entries[row].file)) << qPrintable(tab.entries[row].file);
+    }
 }
 
 // A file that leaves an offset on shifts every patch added after it.
