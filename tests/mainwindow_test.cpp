@@ -465,6 +465,30 @@ TEST_F(Window, GreysTheEntriesWhosePatchFilesAreMissingAtOnce)
     }
 }
 
+// Files added and taken away while the window is in the background show
+// once it is back, not before.
+TEST_F(Window, LooksAtThePatchFilesWhenItComesBackNotWhenItLeaves)
+{
+    QWidget elsewhere;
+    elsewhere.show();
+    const auto activate = [](QWidget &widget) {
+        widget.activateWindow();
+        return QTest::qWaitForWindowActive(&widget);
+    };
+    folder.write(u"d2.h"_s, "A0: 01");
+    ASSERT_TRUE(activate(elsewhere) && activate(window));
+    ASSERT_FALSE(drawnGrey(window, "lstDel", 2));
+
+    ASSERT_TRUE(activate(elsewhere));
+    QFile::remove(folder.file(u"d2.h"_s));
+    folder.write(u"d5.h"_s, "A0: 01");
+    EXPECT_FALSE(drawnGrey(window, "lstDel", 2));
+    EXPECT_TRUE(drawnGrey(window, "lstDel", 5));
+    ASSERT_TRUE(activate(window));
+    EXPECT_TRUE(drawnGrey(window, "lstDel", 2));
+    EXPECT_FALSE(drawnGrey(window, "lstDel", 5));
+}
+
 // A file that leaves an offset on shifts every patch added after it.
 TEST_F(Window, AppendsAFileThatLeavesAnOffsetOnAndSaysSo)
 {
