@@ -64,6 +64,7 @@ TEST(CodePage, EncodesEveryCharacterAsItsTableSaysWhereverItStands)
     const std::map<char16_t, char> model = codePageModel();
     ASSERT_GE(model.size(), 255u);
     const QString before = QStringLiteral("Патч"), after = QStringLiteral("x1");
+    const QString line = QStringLiteral("0A1B2C: FF00 ; x"); // sixteen ASCII characters
     int wrong = 0;
     for (int unit = 0; unit < 0x10000; ++unit) {
         const QChar c = QChar(char16_t(unit));
@@ -71,7 +72,9 @@ TEST(CodePage, EncodesEveryCharacterAsItsTableSaysWhereverItStands)
         const struct {
             QString text;
             qsizetype at;
-        } places[] = {{QString(c) + after, 0}, {before + c + after, before.size()}, {before + c, before.size()}};
+        } places[] = {{QString(c) + after, 0}, {before + c + after, before.size()}, {before + c, before.size()},
+                      // Among ASCII characters taken eight at a time, and past the last eight.
+                      {line.first(5) + c + line, 5}, {line + c, 16}};
         for (const auto &place : places) {
             QByteArray out;
             const auto refused = encodeCodePage(place.text, out);
@@ -98,6 +101,11 @@ TEST(CodePage, FindsTheFirstCharacterItCannotHold)
         {QStringLiteral("ü ПАТЧ ü"), 0},
         {QStringLiteral("0A1B2C: ПАТЧ ДЛЯ CX70 ") + QChar(QChar::ReplacementCharacter) + QStringLiteral(" ü"), 22},
         {QStringLiteral("0A1B2C: ПАТЧ ДЛЯ CX70 ") + QChar(0x0450) + QChar(0x0400), 22}, // ѐ, then Ѐ
+        // Within one run of eight: after a Cyrillic letter, the first of two,
+        // the last of eight after seven Cyrillic letters.
+        {QStringLiteral("0A1B2C: FF00 ;Яü"), 15},
+        {QStringLiteral("0A1B2C: FFüü ; Я"), 10},
+        {QStringLiteral("0A1B2C: FF00 ; ЯЯЯЯЯЯЯЯü"), 23},
     };
     for (const Case &c : cases) {
         QByteArray out;
@@ -105,4 +113,49 @@ TEST(CodePage, FindsTheFirstCharacterItCannotHold)
         ASSERT_TRUE(at.has_value()) << c.text.toStdString();
         EXPECT_EQ(*at, c.at) << c.text.toStdString();
     }
+}
+
+// A character at every position of texts of every length up to 20 (two and
+// a half runs of eight), among ASCII characters from NUL to DEL, appended
+// after a byte already there: encoded as the model says, or refused at its place.
+TEST(CodePage, EncodesOrRefusesAtEveryPositionOfTextsOfAnyLength)
+{
+    const std::map<char16_t, char> model = codePageModel();
+    const QString ascii = QStringLiteral("0A1b~:") + QChar(0x7F) + QChar(0) + QStringLiteral(" FF00\r\n; zZ9");
+    const struct {
+        char16_t character;
+        const char *why;
+    } cases[] = {
+        {u'Я', "Cyrillic, in the code page"},
+        {u'\u20AC', "the euro sign, in the code page, above U+00FF"},
+        {u'\u0080', "the first unit above ASCII, not in the code page"},
+        {u'\u0100', "nothing in the low byte, not in the code page"},
+        {u'\u8041', "'A' in the low byte, not in the code page"},
+        {u'\uFFFD', "the replacement character, never written"},
+        {char16_t(0xD83D), "half a surrogate pair"},
+    };
+    int wrong = 0;
+    for (const auto &c : cases) {
+        for (qsizetype length = 1; length <= ascii.size(); ++length) {
+            for (qsizetype at = 0; at < length; ++at) {
+                QString text = ascii.first(length);
+                text[at] = QChar(c.character);
+                QByteArray expected = "x";
+                std::optional<qsizetype> refusedAt;
+                for (qsizetype i = 0; i < length && !refusedAt; ++i) {
+                    const auto known = model.find(text[i].unicode());
+                    if (known == model.end())
+                        refusedAt = i;
+                    else
+                        expected += known->second;
+                }
+                QByteArray out = "x";
+                const auto refused = encodeCodePage(text, out);
+                const bool right = refusedAt ? refused == refusedAt : !refused && out == expected;
+                if (!right && ++wrong <= 10)
+                    ADD_FAILURE() << c.why << ", at " << at << " of " << length;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }

@@ -6,10 +6,21 @@
 QString TextBoxHolder::text() const
 {
     // toPlainText() would turn no-break spaces, a byte of the code page, into blanks.
-    QString text = m_edit->document()->toRawText();
-    const QString lineEnd = QStringLiteral("\r\n");
-    text.replace(QChar::ParagraphSeparator, lineEnd);
-    text.replace(QChar::LineSeparator, lineEnd); // Shift+Enter
+    const QString raw = m_edit->document()->toRawText();
+    // Each paragraph or line separator (Shift+Enter) becomes CR LF, written
+    // into a string of the final size: replace() grew the text in steps and
+    // took longer than reading it out of the document.
+    const qsizetype lineEnds = raw.count(QChar::ParagraphSeparator) + raw.count(QChar::LineSeparator);
+    QString text(raw.size() + lineEnds, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const QChar c : raw) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
+            *out++ = u'\r';
+            *out++ = u'\n';
+        } else {
+            *out++ = c;
+        }
+    }
     return text;
 }
 
