@@ -24,7 +24,15 @@
 #include <QRandomGenerator>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMimeData>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrl>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -35,18 +43,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Hands the next modal message box to `handle`, which must close it.
-void whenMessageBox(std::function<void(QMessageBox *)> handle)
+// Hands the next modal dialog of its kind to `handle`, which must close it.
+template <typename Dialog>
+void whenModal(std::function<void(Dialog *)> handle)
 {
     auto *timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
-            handle(box);
+            handle(dialog);
         }
     });
     timer->start(10);
+}
+
+void whenMessageBox(std::function<void(QMessageBox *)> handle)
+{
+    whenModal<QMessageBox>(std::move(handle));
 }
 
 // A box no test waits for would block it for good: fail and close it.
@@ -133,6 +147,20 @@ const QString warningText =
 QString patchTextOf(QWidget &window)
 {
     return TextBoxHolder(window.findChild<QPlainTextEdit *>(u"txtPath"_s)).text();
+}
+
+// How many lines a tooltip takes as Qt lays it out.
+int tooltipLines(const QListWidgetItem *item)
+{
+    QWidget *list = item->listWidget()->viewport();
+    QToolTip::showText(list->mapToGlobal(QPoint(5, 5)), item->data(Qt::ToolTipRole).toString(), list);
+    int lines = 0;
+    for (const QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QTipLabel") && widget->isVisible())
+            lines = widget->height() / widget->fontMetrics().lineSpacing();
+    }
+    QToolTip::hideText();
+    return lines;
 }
 
 // A click first: a double-click alone does not reach the item.
@@ -233,11 +261,12 @@ TEST_F(Window, KeepsItsLayoutAndFocusOrder)
     QStringList order;
     QWidget *start = child<QTabWidget>("SSTab1")->tabBar();
     start->setFocus(Qt::TabFocusReason);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order += QApplication::focusWidget()->objectName();
     }
-    EXPECT_EQ(order, (QStringList{u"txtPath"_s, u"vklay"_s, u"lstOther"_s, u"cmdClear"_s}));
+    // The button that would stop using a backup shows only while one is in use.
+    EXPECT_EQ(order, (QStringList{u"txtPath"_s, u"vklay"_s, u"lstOther"_s, u"cmdClear"_s, u"cmdBackup"_s}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), start);
 }
@@ -397,11 +426,12 @@ TEST_F(Window, HandsOverToTheScript)
 }
 
 // Entries whose patch file is missing are grey, and say where it belongs;
-// the others say what their patch says about itself. Both follow the folder
-// each time the window comes back.
+// one that is a folder says so, as an append does; the others say what their
+// patch says about itself, line for line. All follow the folder each time
+// the window comes back.
 TEST_F(Window, ShowsWhichPatchFilesAreMissingAndWhatThePresentOnesSay)
 {
-    folder.write(u"o1.h"_s, "; \xCE\xF2\xEA\xF0\xFB\xE2\xE0\xE5\xF2 <b>\xE4\xE8\xF1\xEA\xE8</b>\r\nA0: 01"); // "Открывает <b>диски</b>"
+    folder.write(u"o1.h"_s, "; \xCE\xF2\xEA\xF0\xFB\xE2\xE0\xE5\xF2 <b>\xE4\xE8\xF1\xEA\xE8</b>\r\n; 2\r\nA0: 01"); // "Открывает <b>диски</b>"
     folder.write(u"o2.h"_s, "A0: 01");
     QDir(folder.path()).mkdir(u"d0.h"_s);
     QWidget elsewhere;
@@ -420,10 +450,12 @@ TEST_F(Window, ShowsWhichPatchFilesAreMissingAndWhatThePresentOnesSay)
         const QListWidgetItem *item = child<QListWidget>(list)->item(row);
         const QVariant colour = item->data(Qt::ForegroundRole);
         const QString about = item->data(Qt::AccessibleDescriptionRole).toString();
-        EXPECT_EQ(item->data(Qt::ToolTipRole).toString(), Qt::convertFromPlainText(about, Qt::WhiteSpaceNoWrap));
+        QTextDocument tooltip;
+        tooltip.setHtml(item->data(Qt::ToolTipRole).toString());
+        EXPECT_EQ(tooltip.toPlainText(), about);
         return std::pair{colour.isValid() && colour.value<QBrush>().color() == grey, about};
     };
-    const QString missingD0 = u"Файла d0.h нет в папке программы\n"_s + QDir::toNativeSeparators(where)
+    const QString missingD1 = u"Файла d1.h нет в папке программы\n"_s + QDir::toNativeSeparators(where)
         + u"\nПоложите его туда, и патч можно будет добавить."_s;
     int missing = 0;
     for (const Tab &tab : drawnCatalogue) {
@@ -431,12 +463,16 @@ TEST_F(Window, ShowsWhichPatchFilesAreMissingAndWhatThePresentOnesSay)
             missing += shown(tab.list, row).first;
     }
     EXPECT_EQ(missing, 18);
-    EXPECT_EQ(shown("lstDel", 0), std::pair(true, missingD0));
-    EXPECT_EQ(shown("lstOther", 1), std::pair(false, u"Открывает <b>диски</b>"_s));
+    EXPECT_EQ(shown("lstDel", 1), std::pair(true, missingD1));
+    EXPECT_EQ(shown("lstDel", 0), std::pair(true, u"Не удалось прочитать d0.h: это папка, а не файл."_s));
+    const Status append = AppendPatchFile(*std::make_unique<PlainTextHolder>(), Category::Del, 0);
+    EXPECT_EQ(append ? append->reason : QString(), u"это папка, а не файл"_s);
+    EXPECT_EQ(shown("lstOther", 1), std::pair(false, u"Открывает <b>диски</b>\n2"_s));
+    EXPECT_EQ(tooltipLines(child<QListWidget>("lstOther")->item(1)), 2);
     EXPECT_EQ(shown("lstOther", 2), std::pair(false, u"o2.h"_s));
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(child<QWidget>("lstDel"));
-    ASSERT_TRUE(list && list->child(0));
-    EXPECT_EQ(list->child(0)->text(QAccessible::Description), missingD0);
+    ASSERT_TRUE(list && list->child(1));
+    EXPECT_EQ(list->child(1)->text(QAccessible::Description), missingD1);
 
     // Still there when last looked, but unreadable when asked: the reason.
     QFile::remove(folder.file(u"o2.h"_s));
@@ -540,6 +576,121 @@ TEST_F(Window, AsksBeforeHandingOverWhatWouldGoWrong)
         EXPECT_EQ(patchText(), u"A0: 0102\r\n0A0: 0304") << a.answer;
     }
     EXPECT_TRUE(waitForFile(folder.file(u"done"_s)));
+}
+
+// A full-flash backup, dropped on the window or chosen with Ctrl+O: each
+// entry shows where its patch stands against it, in a mark and in words, and
+// the box before a flash names a record that does not fit. Words from the
+// bytes the test writes into its made-up backup.
+TEST_F(Window, MarksEachPatchAgainstTheBackupAndSaysWhatDoesNotFit)
+{
+    folder.write(u"o0.h"_s, "; applied\r\n1000: 10 5E");
+    folder.write(u"o1.h"_s, "; fits\r\n1010: 10 5E");
+    folder.write(u"o2.h"_s, "; half\r\n1020: 10 5E\r\n1030: 10 5E");
+    folder.write(u"o3.h"_s, "; foreign\r\n1040: 1020 5E5F");
+    folder.write(u"o4.h"_s, "; another phone\r\n+A0000000\r\n123456: 01\r\n+0");
+    folder.write(u"o5.h"_s, "; nothing yet");
+    QByteArray flash(2 * 1024 * 1024, '\x33');
+    flash[0x1000] = '\x5E';
+    flash[0x1010] = '\x10';
+    flash[0x1020] = '\x5E';
+    flash[0x1030] = '\x10';
+    folder.write(u"../full.bin"_s, flash);
+    folder.write(u"../small.bin"_s, "not a flash");
+    const QString backup = QDir::cleanPath(folder.path() + u"/../full.bin"_s);
+    const QSettings qtSettings(QSettings::UserScope, u"QtProject"_s);
+    const QFileInfo qtSettingsFile(qtSettings.fileName());
+    const QDateTime qtSettingsTime = qtSettingsFile.exists() ? qtSettingsFile.lastModified() : QDateTime();
+
+    auto *list = child<QListWidget>("lstOther");
+    const auto entry = [&](int row) {
+        const QListWidgetItem *item = list->item(row);
+        return std::pair{item->icon().pixmap(16).toImage(), item->data(Qt::AccessibleDescriptionRole).toString()};
+    };
+    const auto drop = [&](QWidget *on, const QString &file) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(file)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(on, &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(on, &dropped);
+        QCoreApplication::processEvents();
+    };
+
+    // The files came while the window was away.
+    QWidget elsewhere;
+    elsewhere.show();
+    const auto activate = [](QWidget &widget) {
+        widget.activateWindow();
+        return QTest::qWaitForWindowActive(&widget);
+    };
+    ASSERT_TRUE(activate(elsewhere) && activate(window));
+    whenModal<QFileDialog>([&](QFileDialog *dialog) {
+        dialog->selectFile(backup);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    EXPECT_EQ(child<QPushButton>("cmdBackup")->shortcut(), QKeySequence(u"Ctrl+O"_s));
+    QTest::mouseClick(child<QPushButton>("cmdBackup"), Qt::LeftButton);
+    const char *const words[] = {
+        "Патч уже есть в копии прошивки «full.bin».",
+        "Патча нет в копии прошивки «full.bin», и он к ней подходит.",
+        "Патч есть в копии прошивки «full.bin» лишь отчасти: записано 1 из 2 записей, остальные к ней подходят.",
+        "Патч не для этой прошивки: в строке 2 он ждёт по адресу 00001040 байты 10 20, а в копии прошивки "
+        "«full.bin» там 33 33. Не прошивайте его.",
+        "Патч пишет за концом копии прошивки «full.bin» (2 МиБ): строка 3, адрес A0123456. Видимо, он для другого телефона.",
+    };
+    QList<QImage> marks;
+    for (int row = 0; row < 5; ++row) {
+        const auto [mark, about] = entry(row);
+        EXPECT_TRUE(about.startsWith(QString::fromUtf8(words[row]) + u"\n\n"_s)) << about.toStdString();
+        EXPECT_FALSE(mark.isNull() || marks.contains(mark)) << row; // a mark of its own
+        marks += mark;
+    }
+    EXPECT_EQ(entry(5).second, u"В патче нет записей: сверять с копией прошивки нечего.\n\nnothing yet"_s);
+    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия: full.bin"_s);
+    // Qt's dialog keeps the folders it visited in the user's settings only when destroyed.
+    EXPECT_EQ(qtSettingsFile.exists() ? QFileInfo(qtSettings.fileName()).lastModified() : QDateTime(), qtSettingsTime);
+    EXPECT_EQ(QFileInfo::exists(qtSettings.fileName()), qtSettingsFile.exists());
+
+    // Before a flash: what does not fit, with the bytes it expects and those found.
+    child<QPlainTextEdit>("txtPath")->setPlainText(u"1010: 10 5E\r\n1040: 1020 5E5F"_s);
+    QString box;
+    whenMessageBox([&](QMessageBox *shown) {
+        box = shown->text();
+        shown->close();
+    });
+    QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+    EXPECT_TRUE(box.contains(u"• запись в строке 2 не подходит к копии прошивки «full.bin»: по адресу 00001040 патч ждёт "
+                             u"10 20, а там 33 33, — патч написан для другой прошивки"_s)) << box.toStdString();
+    EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
+
+    // A file that is no backup: said, and the one in use stays; a drop on the
+    // text is a backup too, never text.
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    drop(child<QPlainTextEdit>("txtPath")->viewport(), QDir::cleanPath(folder.path() + u"/../small.bin"_s));
+    EXPECT_TRUE(shown.text.startsWith(u"Не удалось сверить патчи с копией прошивки."_s));
+    EXPECT_TRUE(shown.text.contains(u"в файле 11 Б"_s));
+    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия: full.bin"_s);
+    EXPECT_EQ(patchText(), u"1010: 10 5E\r\n1040: 1020 5E5F"_s);
+
+    // No longer used: no marks, no words.
+    QTest::mouseClick(child<QToolButton>("cmdNoBackup"), Qt::LeftButton);
+    EXPECT_TRUE(entry(0).first.isNull());
+    EXPECT_EQ(entry(0).second, u"applied"_s);
+    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия прошивки не выбрана"_s);
+
+    // Dropped again, then gone while the window was away: said when it is back.
+    drop(list->viewport(), backup);
+    EXPECT_FALSE(entry(0).first.isNull());
+    ASSERT_TRUE(activate(elsewhere));
+    QFile::remove(backup);
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    ASSERT_TRUE(activate(window));
+    QTRY_VERIFY(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s));
+    EXPECT_TRUE(shown.text.contains(u"файл не найден"_s));
+    EXPECT_TRUE(entry(0).first.isNull());
+    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия прошивки не выбрана"_s);
 }
 
 // Writes to both of its outputs, then makes a file "done" in its working

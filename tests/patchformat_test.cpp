@@ -33,13 +33,13 @@ QString hex(QByteArrayView bytes, const PatchReading &reading, qsizetype at)
     return text;
 }
 
-// A reading in short: each record as line:ADDRESS old>new, then each finding
+// A reading in short: each record as line:ADDRESS old|new, then each finding
 // as line.column+length:Kind, with its numbers where it has any.
 QString summary(const PatchReading &reading)
 {
     QStringList parts;
     for (const PatchRecord &r : reading.records) {
-        parts += u"%1:%2 %3>%4"_s.arg(r.line)
+        parts += u"%1:%2 %3|%4"_s.arg(r.line)
                      .arg(QString::number(r.address, 16).toUpper().rightJustified(8, u'0'))
                      .arg(hex(reading.oldBytes(r), reading, r.oldAt), hex(reading.newBytes(r), reading, r.newAt));
     }
@@ -71,40 +71,40 @@ TEST(PatchReader, ReadsRecordsAndTheirBytesAsTheToolDoes)
 {
     expectReadings({
         {"nothing", u""_s, u""_s},
-        {"old and new", u"A0123456: 0102 AABB"_s, u"1:A0123456 0102>AABB"_s},
-        {"0x address, new alone", u"0xA0123456: AABBCC ; new bytes alone"_s, u"1:A0123456 >AABBCC"_s},
+        {"old and new", u"A0123456: 0102 AABB"_s, u"1:A0123456 0102|AABB"_s},
+        {"0x address, new alone", u"0xA0123456: AABBCC ; new bytes alone"_s, u"1:A0123456 |AABBCC"_s},
         {"comments", u"\r\n; c\r\n// c\r\n# c\r\n/* c */ A0: 01 /* c\r\n c */\r\nA1: 02 # c"_s,
-         u"5:000000A0 >01, 7:000000A1 >02"_s},
-        {"a comment closed at the very end", u"A0: 01\r\n/* c */"_s, u"1:000000A0 >01"_s},
-        {"joined lines", u"A0: 0102\\\r\n0304\nA8: 01"_s, u"1:000000A0 >01020304, 3:000000A8 >01"_s},
+         u"5:000000A0 |01, 7:000000A1 |02"_s},
+        {"a comment closed at the very end", u"A0: 01\r\n/* c */"_s, u"1:000000A0 |01"_s},
+        {"joined lines", u"A0: 0102\\\r\n0304\nA8: 01"_s, u"1:000000A0 |01020304, 3:000000A8 |01"_s},
         // Offsets replace one another; +0 ends them; addresses wrap in 32 bits.
-        {"offset", u"+A0000000\n123456: 01\n+0\n10: 01"_s, u"2:A0123456 >01, 4:00000010 >01"_s},
-        {"offsets replace", u"+1000\n+2000\n10: 01"_s, u"3:00002010 >01"_s},
-        {"negative offset", u"-0x1000\n1010: 01"_s, u"2:00000010 >01"_s},
+        {"offset", u"+A0000000\n123456: 01\n+0\n10: 01"_s, u"2:A0123456 |01, 4:00000010 |01"_s},
+        {"offsets replace", u"+1000\n+2000\n10: 01"_s, u"3:00002010 |01"_s},
+        {"negative offset", u"-0x1000\n1010: 01"_s, u"2:00000010 |01"_s},
         {"wrapping", u"+FFFFFFFF\n1: 01\n-10\n8: 01\n+FEF1DB5C\n01335637: 36"_s,
-         u"2:00000000 >01, 4:FFFFFFF8 >01, 6:00253193 >36"_s},
-        {"across the end", u"FFFFFFFF: 0102"_s, u"1:FFFFFFFF >0102"_s},
+         u"2:00000000 |01, 4:FFFFFFF8 |01, 6:00253193 |36"_s},
+        {"across the end", u"FFFFFFFF: 0102"_s, u"1:FFFFFFFF |0102"_s},
         {"old_equal_ff", u"#pragma enable old_equal_ff\nA0: 0102\nA1: 03 04\n#pragma disable old_equal_ff\nA0: 0102"_s,
-         u"2:000000A0 FFFF>0102, 3:000000A1 03>04, 5:000000A0 >0102"_s},
-        {"old bytes longer than new", u"A0: 010203 AABB"_s, u"1:000000A0 010203>AABB"_s},
+         u"2:000000A0 FFFF|0102, 3:000000A1 03|04, 5:000000A0 |0102"_s},
+        {"old bytes longer than new", u"A0: 010203 AABB"_s, u"1:000000A0 010203|AABB"_s},
         // Items: hex, 0x, 0n and 0i numbers, texts; together or joined by commas.
         {"0x", u"A0: 0x1234\nA1: 0x123\nA2: 0x1\nA3: 0x12345678"_s,
-         u"1:000000A0 >3412, 2:000000A1 >2301, 3:000000A2 >01, 4:000000A3 >78563412"_s},
+         u"1:000000A0 |3412, 2:000000A1 |2301, 3:000000A2 |01, 4:000000A3 |78563412"_s},
         {"0n", u"A0: 0n1\nA1: 0n101010101\nA2: 0n11111111111111111111111111111111"_s,
-         u"1:000000A0 >01, 2:000000A1 >5501, 3:000000A2 >FFFFFFFF"_s},
+         u"1:000000A0 |01, 2:000000A1 |5501, 3:000000A2 |FFFFFFFF"_s},
         {"0i", u"A0: 0i+12\nA1: 0i-00005\nA2: 0i255\nA3: 0i-128\nA4: 0i65535\nA5: 0i18446744073709551615"_s,
-         u"1:000000A0 >0C, 2:000000A1 >FBFF, 3:000000A2 >FF, 4:000000A3 >80, 5:000000A4 >FFFF, "
-         u"6:000000A5 >FFFFFFFFFFFFFFFF"_s},
+         u"1:000000A0 |0C, 2:000000A1 |FBFF, 3:000000A2 |FF, 4:000000A3 |80, 5:000000A4 |FFFF, "
+         u"6:000000A5 |FFFFFFFFFFFFFFFF"_s},
         {"texts", u"A0: \"ab\"\nA1: 'ab'\nA2: \"a\\n\\x41\\101\\\\\\\"\"\nA3: \"a;b#c\"\nA4: \"\\/*\\/\\/*\\/\"\nA5: \"Я\"\nA6: 'Я'"_s,
-         u"1:000000A0 >6162, 2:000000A1 >61006200, 3:000000A2 >610A41415C22, 4:000000A3 >613B622363, "
-         u"5:000000A4 >2F2A2F2F2A2F, 6:000000A5 >DF, 7:000000A6 >2F04"_s},
-        {"octal of three digits at most", u"A0: \"\\1012\""_s, u"1:000000A0 >4132"_s},
-        {"a text joined across lines", u"A0: \"ab\\\r\ncd\""_s, u"1:000000A0 >61626364"_s},
+         u"1:000000A0 |6162, 2:000000A1 |61006200, 3:000000A2 |610A41415C22, 4:000000A3 |613B622363, "
+         u"5:000000A4 |2F2A2F2F2A2F, 6:000000A5 |DF, 7:000000A6 |2F04"_s},
+        {"octal of three digits at most", u"A0: \"\\1012\""_s, u"1:000000A0 |4132"_s},
+        {"a text joined across lines", u"A0: \"ab\\\r\ncd\""_s, u"1:000000A0 |61626364"_s},
         {"items together", u"A0: 0102\"ab\"0x1234,'a',0n1 FFFFFFFFFFFFFFFFFF"_s,
-         u"1:000000A0 010261623412610001>FFFFFFFFFFFFFFFFFF"_s},
+         u"1:000000A0 010261623412610001|FFFFFFFFFFFFFFFFFF"_s},
         // Placeholders are an error in the new bytes only; in the old ones any byte matches.
         {"placeholders", u"A0: XXXX 0102\nA1: 01?? 0102\nA2: 0102 XXXX\nA3: nn\nA4: 01?? "_s,
-         u"1:000000A0 ????>0102, 2:000000A1 01??>0102, 3.10+4:Unfinished, 4.5+2:Unfinished, 5.5+4:Unfinished"_s},
+         u"1:000000A0 ????|0102, 2:000000A1 01??|0102, 3.10+4:Unfinished, 4.5+2:Unfinished, 5.5+4:Unfinished"_s},
     });
 }
 
@@ -114,7 +114,7 @@ TEST(PatchReader, ReportsWhatTheToolCannotReadWhereItStands)
 {
     expectReadings({
         {"records", u"A0: 010\nA1: 01 0203\nA2: 01 02 03\nA3:\n100000000: 01\nA4: GG\nhello\nA5: 01"_s,
-         u"8:000000A5 >01, 1.5+3:OddDigits, 2.5+2:FewerOldBytes(1,2), 3.11+2:TooManyFields, 4.1+3:NoBytes, "
+         u"8:000000A5 |01, 1.5+3:OddDigits, 2.5+2:FewerOldBytes(1,2), 3.11+2:TooManyFields, 4.1+3:NoBytes, "
          u"5.1+9:AddressTooLarge, 6.5+2:Unfinished, 7.1+5:NotAStatement"_s},
         {"numbers", u"A0: 0x\nA1: 0x123456789\nA2: 0n2\nA3: 0n111111111111111111111111111111111\nA4: 0i0012\n"
                     u"A5: 0i999\nA6: 0i-129\nA7: 0i18446744073709551616\nA8: 0i12a"_s,
@@ -122,20 +122,20 @@ TEST(PatchReader, ReportsWhatTheToolCannotReadWhereItStands)
          u"5.5+6:DecimalDigitCount(4,0), 6.5+5:DecimalTooLarge(1,0), 7.5+6:DecimalTooLarge(1,0), "
          u"8.5+22:DecimalTooLarge(8,0), 9.5+5:NotDecimal"_s},
         {"texts", u"A0: \"a//b\"\nA1: \"ab\nA2: \"a*/\"\nA3: 01"_s,
-         u"4:000000A3 >01, 1.7+2:CommentMarkInText, 2.5+3:UnclosedQuote, 3.7+2:CommentMarkInText"_s},
+         u"4:000000A3 |01, 1.7+2:CommentMarkInText, 2.5+3:UnclosedQuote, 3.7+2:CommentMarkInText"_s},
         {"offsets and pragmas", u"#pragma enable\n#pragma enable old_equal\n#pragma push\n+A000000G\n+100000000\n+1 2\n*/\nA0: 01"_s,
-         u"8:000000A0 >01, 1.1+14:UnknownPragma, 2.1+24:UnknownPragma, 3.1+12:PragmaWithoutAction, "
+         u"8:000000A0 |01, 1.1+14:UnknownPragma, 2.1+24:UnknownPragma, 3.1+12:PragmaWithoutAction, "
          u"4.1+9:OffsetNotHex, 5.1+10:OffsetTooLarge, 6.4+1:TrailingJunk, 7.1+2:StrayCommentEnd"_s},
         // A /* in a text opens a comment all the same; never closed, it swallows the rest.
         {"comment marks", u"A0: 01\nA1: \"/*\"\nA2: 01 */\nA3: 01 /* no end\nA4: 01"_s,
-         u"1:000000A0 >01, 4:000000A3 >01, 2.6+2:CommentMarkInText, 4.8+2:UnclosedComment"_s},
+         u"1:000000A0 |01, 4:000000A3 |01, 2.6+2:CommentMarkInText, 4.8+2:UnclosedComment"_s},
         {"an escaped /* after an error opens nothing", u"A0000000: 0Z \"\\/*\"\nA0000010: 01\n+10\n0: 02"_s,
-         u"2:A0000010 >01, 4:00000010 >02, 1.11+2:NotHexBytes"_s},
+         u"2:A0000010 |01, 4:00000010 |02, 1.11+2:NotHexBytes"_s},
         {"the whole line quoted", u"A0123456 01 02\nA0G: 01 ; c"_s, u"1.1+14:NotAStatement, 2.1+7:NotAStatement"_s},
         {"comments where blanks stand", u"#pragma enable /* c */ old_equal_ff\nA0/* c */: 01\n+/* c */A0000000\n1: 02"_s,
-         u"2:000000A0 FF>01, 4:A0000001 FF>02, 2.3+7:BlankBeforeColon, 3.2+7:BlankAfterSign"_s},
+         u"2:000000A0 FF|01, 4:A0000001 FF|02, 2.3+7:BlankBeforeColon, 3.2+7:BlankAfterSign"_s},
         {"a stray */ and a record after it", u"*/ 7416D595: D2\nA0: 01 */"_s,
-         u"1:7416D595 >D2, 2:000000A0 >01, 1.1+2:StrayCommentEnd, 2.8+2:StrayCommentEnd"_s},
+         u"1:7416D595 |D2, 2:000000A0 |01, 1.1+2:StrayCommentEnd, 2.8+2:StrayCommentEnd"_s},
     });
 }
 
@@ -143,24 +143,24 @@ TEST(PatchReader, ReportsWhatTheToolCannotReadWhereItStands)
 TEST(PatchReader, DoubtsWhereTheToolMayReadOtherwise)
 {
     expectReadings({
-        {"blank after the sign", u"+ A0000000\n1: 01"_s, u"2:A0000001 >01, 1.2+1:BlankAfterSign"_s},
-        {"a comment after the sign", u"+ /* c */ A0000000\n1: 01"_s, u"2:A0000001 >01, 1.2+9:BlankAfterSign"_s},
+        {"blank after the sign", u"+ A0000000\n1: 01"_s, u"2:A0000001 |01, 1.2+1:BlankAfterSign"_s},
+        {"a comment after the sign", u"+ /* c */ A0000000\n1: 01"_s, u"2:A0000001 |01, 1.2+9:BlankAfterSign"_s},
         {"blank before the colon", u"A0000000 : 01\nA0 /* c */ : 02"_s,
-         u"1:A0000000 >01, 2:000000A0 >02, 1.9+1:BlankBeforeColon, 2.3+9:BlankBeforeColon"_s},
+         u"1:A0000000 |01, 2:000000A0 |02, 1.9+1:BlankBeforeColon, 2.3+9:BlankBeforeColon"_s},
         {"capital prefixes", u"A0: 0X1234 0N1,0I1\n+0X10\n0: 01"_s,
-         u"1:000000A0 3412>0101, 3:00000010 >01, 1.5+2:CapitalLetters, 1.12+2:CapitalLetters, "
+         u"1:000000A0 3412|0101, 3:00000010 |01, 1.5+2:CapitalLetters, 1.12+2:CapitalLetters, "
          u"1.16+2:CapitalLetters, 2.2+2:CapitalLetters"_s},
         {"capital pragma", u"#PRAGMA Enable old_equal_ff\nA0: 01\n#pragma disable OLD_EQUAL_FF"_s,
-         u"2:000000A0 FF>01, 1.1+7:CapitalLetters, 1.9+6:CapitalLetters, 3.17+12:CapitalLetters"_s},
+         u"2:000000A0 FF|01, 1.1+7:CapitalLetters, 1.9+6:CapitalLetters, 3.17+12:CapitalLetters"_s},
         {"a comment right after the bytes", u"A0: 0x12;c\nA1: 34//c\n+0#c"_s,
-         u"1:000000A0 >12, 2:000000A1 >34, 1.9+1:CommentWithoutBlank, 2.7+2:CommentWithoutBlank, "
+         u"1:000000A0 |12, 2:000000A1 |34, 1.9+1:CommentWithoutBlank, 2.7+2:CommentWithoutBlank, "
          u"3.3+1:CommentWithoutBlank"_s},
         {"unknown escapes", u"A0: \"\\q\"\nA1: '\\u0410'\nA2: \"\\X41\""_s,
-         u"1:000000A0 >71, 2:000000A1 >75003000340031003000, 3:000000A2 >41, 1.6+2:UnknownEscape, "
+         u"1:000000A0 |71, 2:000000A1 |75003000340031003000, 3:000000A2 |41, 1.6+2:UnknownEscape, "
          u"2.6+2:UnknownEscape, 3.6+2:CapitalLetters"_s},
         {"a signed number too large for its size", u"A0: 0i+200\nA1: 0i+127\nA2: 0i200"_s,
-         u"1:000000A0 >C8, 2:000000A1 >7F, 3:000000A2 >C8, 1.5+6:SignedOutOfRange"_s},
-        {"a bare CR", u"A0:\r01"_s, u"1:000000A0 >01, 1.4+1:BareCarriageReturn"_s},
+         u"1:000000A0 |C8, 2:000000A1 |7F, 3:000000A2 |C8, 1.5+6:SignedOutOfRange"_s},
+        {"a bare CR", u"A0:\r01"_s, u"1:000000A0 |01, 1.4+1:BareCarriageReturn"_s},
         {"none on a line that cannot be read", u"+ A000000G\nA0 : 0Z"_s, u"1.1+10:OffsetNotHex, 2.6+2:NotHexBytes"_s},
     });
 }

@@ -1,5 +1,9 @@
 #include "backupfile.h"
 
+#include "backupwords.h"
+
+#include <QFileInfo>
+
 namespace {
 
 Status withSummary(Status failure, const QString &summary)
@@ -38,5 +42,20 @@ Status readBackupFor(const Backup &backup, std::span<const PatchReading *const> 
     image = BackupImage(backup.size);
     for (std::size_t i = 0; i < ranges.size(); ++i)
         image.add(ranges[i].at, std::move(pieces[i]));
+    return std::nullopt;
+}
+
+QString backupName(const Backup &backup)
+{
+    return QStringLiteral("«%1»").arg(QFileInfo(backup.path).fileName());
+}
+
+Status checkAgainstBackup(const Backup &backup, const PatchReading &reading, std::vector<WarningItem> &items)
+{
+    BackupImage image;
+    const PatchReading *readings[] = {&reading};
+    if (Status failure = readBackupFor(backup, readings, image))
+        return failure;
+    items = backupWarnings(reading, matchPatch(reading, image), image, backupName(backup));
     return std::nullopt;
 }

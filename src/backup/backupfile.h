@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backupmatch.h"
+#include "patchformat/patchwarnings.h"
 #include "runtime/failure.h"
 
 #include <QString>
@@ -19,6 +20,13 @@ struct Backup {
 // and is large enough to be a full flash.
 Status chooseBackup(const QString &path, Backup &backup);
 
+// The backup's name as the words quote it.
+QString backupName(const Backup &backup);
+
 // Reads from the backup what the records of `readings` address. Fails when it
 // is gone, unreadable, or no longer the size it had when it was chosen.
 Status readBackupFor(const Backup &backup, std::span<const PatchReading *const> readings, BackupImage &image);
+
+// What the box before a hand-over of a text, read as `reading`, must say of
+// the backup: records that do not fit it, are applied or lie past its end.
+Status checkAgainstBackup(const Backup &backup, const PatchReading &reading, std::vector<WarningItem> &items);

@@ -72,36 +72,38 @@ QString patchStateWords(const PatchReading &reading, const PatchMatch &match, co
 std::vector<WarningItem> backupWarnings(const PatchReading &reading, const PatchMatch &match,
                                         const BackupImage &backup, const QString &backupName)
 {
+    // One item a run of records in the same state: a patch applied, foreign
+    // or past the end is said once, with its first record's address.
     std::vector<WarningItem> items;
-    for (std::size_t i = 0; i < match.records.size(); ++i) {
-        const PatchRecord &record = reading.records[i];
-        switch (match.records[i]) {
+    for (std::size_t first = 0, last = 0; first < match.records.size(); first = last + 1) {
+        const RecordState state = match.records[first];
+        last = first;
+        while (last + 1 < match.records.size() && match.records[last + 1] == state)
+            ++last;
+        const PatchRecord &record = reading.records[first];
+        const QString lines = recordLines(record.line, reading.records[last].line);
+        const bool many = first != last;
+        switch (state) {
         case RecordState::Fits:
             break;
-        case RecordState::Applied: {
-            // A run of applied records is one patch already on the phone.
-            std::size_t last = i;
-            while (last + 1 < match.records.size() && match.records[last + 1] == RecordState::Applied)
-                ++last;
+        case RecordState::Applied:
             items.push_back({record.line, QStringLiteral("%1 уже есть в копии прошивки %2: этот патч уже на телефоне")
-                                              .arg(recordLines(record.line, reading.records[last].line), backupName)});
-            i = last;
+                                              .arg(lines, backupName)});
             break;
-        }
-        case RecordState::DoesNotFit: {
-            const QByteArrayView found = backup.bytes(record.address, record.oldSize);
-            items.push_back({record.line, QStringLiteral("%1 не подходит к копии прошивки %2: по адресу %3 патч ждёт %4, "
-                                                         "а там %5, — патч написан для другой прошивки")
-                                              .arg(recordLines(record.line, record.line), backupName,
-                                                   addressText(record.address),
+        case RecordState::DoesNotFit:
+            items.push_back({record.line, QStringLiteral("%1 %2 к копии прошивки %3: по адресу %4 патч ждёт %5, "
+                                                         "а там %6, — патч написан для другой прошивки")
+                                              .arg(lines, many ? QStringLiteral("не подходят") : QStringLiteral("не подходит"),
+                                                   backupName, addressText(record.address),
                                                    hexBytes(reading, reading.oldBytes(record), record.oldAt),
-                                                   hexBytes(reading, found, -1))});
+                                                   hexBytes(reading, backup.bytes(record.address, record.oldSize), -1))});
             break;
-        }
         case RecordState::Outside:
-            items.push_back({record.line, QStringLiteral("%1 пишет по адресу %2, за концом копии прошивки %3 (%4)")
-                                              .arg(recordLines(record.line, record.line), addressText(record.address),
-                                                   backupName, backupSize(backup.size()))});
+            items.push_back({record.line, QStringLiteral("%1 %2 по адресу %3%4, за концом копии прошивки %5 (%6)")
+                                              .arg(lines, many ? QStringLiteral("пишут") : QStringLiteral("пишет"),
+                                                   addressText(record.address),
+                                                   many ? QStringLiteral(" и дальше") : QString(), backupName,
+                                                   backupSize(backup.size()))});
             break;
         }
     }

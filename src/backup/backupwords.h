@@ -9,8 +9,8 @@
 QString patchStateWords(const PatchReading &reading, const PatchMatch &match, const BackupImage &backup,
                         const QString &backupName);
 
-// Before a hand-over: each record that does not fit the backup, with the
-// bytes it expects and those found, each run of records already applied, and
-// each record past the backup's end.
+// Before a hand-over: each run of records that do not fit the backup, with
+// the bytes the first expects and those found, of records already applied,
+// and of records past the backup's end.
 std::vector<WarningItem> backupWarnings(const PatchReading &reading, const PatchMatch &match,
                                         const BackupImage &backup, const QString &backupName);

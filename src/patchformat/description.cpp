@@ -2,9 +2,6 @@
 
 #include "scanner.h"
 
-#include "runtime/codepage.h"
-#include "runtime/textfile.h"
-
 namespace {
 
 QString cut(QStringView line)
@@ -68,13 +65,4 @@ QStringList patchDescription(QStringView text)
     if (more)
         lines.back() = lines.back().left(descriptionLineLength - 1) + u'…';
     return lines;
-}
-
-Status readPatchDescription(const QString &path, QStringList &lines)
-{
-    QByteArray bytes;
-    if (Status failure = readFileStart(path, descriptionBytes, bytes))
-        return failure;
-    lines = patchDescription(decodeCodePage(bytes));
-    return std::nullopt;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "runtime/failure.h"
-
 #include <QStringList>
 
 inline constexpr int descriptionLines = 15;
@@ -12,6 +10,3 @@ inline constexpr qint64 descriptionBytes = 64 * 1024;
 // without their comment marks and edge blanks; at most 15 lines of at most 100
 // characters, with an ellipsis where cut.
 QStringList patchDescription(QStringView text);
-
-// The same, from at most the first 64 KiB of the patch file at `path`.
-Status readPatchDescription(const QString &path, QStringList &lines);

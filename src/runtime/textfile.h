@@ -12,6 +12,10 @@ Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 // Reads at most the first `maxBytes` of a regular file, whatever its size.
 Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
+// Why the file at `path` is no regular file that can be read, in the words
+// readFile uses, or nothing when it is one; looks at the name only.
+std::optional<QString> notReadableReason(const QString &path);
+
 // Opens `file`, its name already set, for reading if it is a regular file, or
 // returns why not. Never waits, not even for a FIFO put in the file's place
 // just before: what is looked at is what was opened.

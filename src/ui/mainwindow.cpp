@@ -2,15 +2,54 @@
 #include "ui_mainwindow.h"
 
 #include "assembly/assembly.h"
+#include "entries/entrystate.h"
 #include "handover/handover.h"
 #include "messagebox.h"
 #include "patchentryitem.h"
 #include "patchformat/patchwarnings.h"
+#include "runtime/programdirectory.h"
 #include "startup.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTabBar>
 #include <utility>
+
+namespace {
+
+// Qt's file dialog writes the folders it visited into the user's settings
+// when it is destroyed, and the program keeps no state between runs: its one
+// dialog lives as long as the program.
+QFileDialog &backupDialog()
+{
+    static QFileDialog *const dialog = [] {
+        auto *d = new QFileDialog(nullptr, QStringLiteral("Копия прошивки"), programDirectory(),
+                                  QStringLiteral("Все файлы (*);;Копии прошивки (*.bin)"));
+        d->setFileMode(QFileDialog::ExistingFile);
+        // Qt's own dialog speaks English where no translation of Qt is installed.
+        d->setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+        d->setLabelText(QFileDialog::FileName, QStringLiteral("Файл:"));
+        d->setLabelText(QFileDialog::FileType, QStringLiteral("Показывать:"));
+        d->setLabelText(QFileDialog::Accept, QStringLiteral("Сверить"));
+        d->setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+        return d;
+    }();
+    return *dialog;
+}
+
+// The one local file a drag brings, or nothing.
+QString draggedFile(const QMimeData *mime)
+{
+    const QList<QUrl> urls = mime->urls();
+    return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+}
+
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QWidget(parent)
@@ -26,8 +65,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->cmdClear->setFont(clearFont);
 
     // The tab bar stands for the tab control, whose lists come after the buttons.
-    QWidget *const order[] = {ui->SSTab1->tabBar(), ui->txtPath, ui->vklay, ui->lstDel,
-                              ui->lstFast, ui->lstOther, ui->cmdClear};
+    QWidget *const order[] = {ui->SSTab1->tabBar(), ui->txtPath, ui->vklay,     ui->lstDel,     ui->lstFast,
+                              ui->lstOther,          ui->cmdClear, ui->cmdBackup, ui->cmdNoBackup};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -35,6 +74,14 @@ MainWindow::MainWindow(QWidget *parent)
     fillCatalogue();
     connect(ui->cmdClear, &QPushButton::clicked, this, &MainWindow::clearPatch);
     connect(ui->vklay, &QPushButton::clicked, this, &MainWindow::handOver);
+
+    // A backup file dropped anywhere, the text box included, is the backup to use.
+    setAcceptDrops(true);
+    ui->txtPath->viewport()->installEventFilter(this);
+    ui->cmdBackup->setShortcut(QKeySequence::Open);
+    connect(ui->cmdBackup, &QPushButton::clicked, this, &MainWindow::askForBackup);
+    connect(ui->cmdNoBackup, &QToolButton::clicked, this, &MainWindow::stopUsingBackup);
+    showBackup();
 }
 
 MainWindow::~MainWindow() = default;
@@ -46,6 +93,7 @@ void MainWindow::fillCatalogue()
         ui->SSTab1->setTabText(tab++, category.tabCaption.toString());
         auto *list = findChild<QListWidget *>(category.listName.toString());
         list->setAccessibleName(category.tabCaption.toString());
+        list->setIconSize(QSize(16, 16));
         int index = 0;
         for (QStringView entry : category.entries)
             list->addItem(new PatchEntryItem(entry.toString(), category.category, index++));
@@ -61,10 +109,16 @@ void MainWindow::fillCatalogue()
 
 void MainWindow::checkPatchFiles()
 {
-    for (QListWidget *list : m_lists) {
-        for (int row = 0; row < list->count(); ++row)
-            static_cast<PatchEntryItem *>(list->item(row))->checkFile();
+    Status failure;
+    const std::vector<EntryState> states = m_backup ? lookAtEntries(*m_backup, failure) : lookAtEntries();
+    if (failure) {
+        m_backup.reset();
+        showBackup();
+        // Said once the activation that asked for the check is over.
+        QMetaObject::invokeMethod(this, [this, failure] { report(*failure); }, Qt::QueuedConnection);
     }
+    for (const EntryState &state : states)
+        static_cast<PatchEntryItem *>(m_lists[std::size_t(state.category)]->item(state.index))->show(state, m_backup.has_value());
 }
 
 // Patches the user copied in while the window was in the background show when
@@ -83,6 +137,8 @@ void MainWindow::changeEvent(QEvent *event)
 // Return or Enter on an entry appends it as a double-click does, once a press.
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->txtPath->viewport() && takeDrop(event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -95,6 +151,75 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    takeDrop(event);
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    takeDrop(event);
+}
+
+// A drag that brings one file is taken for a backup; any other is left alone.
+bool MainWindow::takeDrop(QEvent *event)
+{
+    const bool entering = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove;
+    if (!entering && event->type() != QEvent::Drop)
+        return false;
+    auto *drop = static_cast<QDropEvent *>(event);
+    const QString file = draggedFile(drop->mimeData());
+    if (file.isEmpty())
+        return false;
+    drop->acceptProposedAction();
+    // After the drop: a box inside it would hold up the program it came from.
+    if (!entering)
+        QMetaObject::invokeMethod(this, [this, file] { useBackup(file); }, Qt::QueuedConnection);
+    return true;
+}
+
+void MainWindow::askForBackup()
+{
+    QFileDialog &dialog = backupDialog();
+    dialog.setParent(this, dialog.windowFlags());
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    // A completion list left open would outlive the dialog, which stays.
+    for (const QCompleter *completer : dialog.findChildren<QCompleter *>())
+        completer->popup()->hide();
+    dialog.setParent(nullptr, dialog.windowFlags());
+    if (chosen && !dialog.selectedFiles().isEmpty())
+        useBackup(dialog.selectedFiles().front());
+}
+
+void MainWindow::useBackup(const QString &path)
+{
+    Backup backup;
+    if (const Status failure = chooseBackup(path, backup)) {
+        report(*failure);
+        return;
+    }
+    m_backup = backup;
+    showBackup();
+    checkPatchFiles();
+}
+
+void MainWindow::stopUsingBackup()
+{
+    m_backup.reset();
+    showBackup();
+    checkPatchFiles();
+}
+
+void MainWindow::showBackup()
+{
+    const QString text = m_backup ? QStringLiteral("Копия: %1").arg(QFileInfo(m_backup->path).fileName())
+                                  : QStringLiteral("Копия прошивки не выбрана");
+    ui->lblBackup->setText(ui->lblBackup->fontMetrics().elidedText(text, Qt::ElideMiddle, ui->lblBackup->width()));
+    ui->lblBackup->setToolTip(m_backup ? QDir::toNativeSeparators(m_backup->path) : QString());
+    ui->cmdBackup->setAccessibleDescription(text);
+    ui->cmdNoBackup->setVisible(m_backup.has_value());
 }
 
 void MainWindow::appendFrom(Category category, int index)
@@ -119,7 +244,17 @@ void MainWindow::clearPatch()
 void MainWindow::handOver()
 {
     const QString text = m_patchText->text();
-    const QString warning = handoverWarning(text, readPatchText(text));
+    const PatchReading reading = readPatchText(text);
+    std::vector<WarningItem> more;
+    if (m_backup) {
+        if (Status failure = checkAgainstBackup(*m_backup, reading, more)) {
+            stopUsingBackup();
+            failure->summary += QStringLiteral(" Патч не передан: нажмите кнопку ещё раз, чтобы передать его без сверки.");
+            report(*failure);
+            return;
+        }
+    }
+    const QString warning = handoverWarning(text, reading, more);
     if (!warning.isEmpty() && !askToGoOn(this, messageTitle, warning, QStringLiteral("Передать всё равно")))
         return;
     // The script only runs on a complete tmp.vkp.

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "backup/backupfile.h"
 #include "catalogue/catalogue.h"
 #include "textboxholder.h"
 
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QListWidget;
+class QMimeData;
 
 struct Failure;
 
@@ -27,6 +30,8 @@ public:
 protected:
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void fillCatalogue();
@@ -34,10 +39,16 @@ private:
     void appendFrom(Category category, int index);
     void clearPatch();
     void handOver();
+    void askForBackup();
+    void useBackup(const QString &path);
+    void stopUsingBackup();
+    void showBackup();
+    bool takeDrop(QEvent *event);
     void report(const Failure &failure);
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<TextBoxHolder> m_patchText;
     std::array<QListWidget *, 3> m_lists{}; // in the order of Category
+    std::optional<Backup> m_backup;
     bool m_filesMayHaveChanged = false;
 };

@@ -1,26 +1,23 @@
 #pragma once
 
-#include "catalogue/catalogue.h"
+#include "entries/entrystate.h"
 
 #include <QListWidgetItem>
 
-// An entry of the catalogue in its list. While its patch file is missing it is
-// drawn grey; its tooltip and its description for screen readers say where the
-// file belongs, or what the patch says about itself, read only when asked.
+// An entry of the catalogue in its list. It shows what its state says: grey
+// while its patch file cannot be added, a mark for its state against the
+// backup in use, and in its tooltip and its description for screen readers,
+// where the file belongs, or the state in words and what the patch says about
+// itself, read only when asked.
 class PatchEntryItem : public QListWidgetItem
 {
 public:
     PatchEntryItem(const QString &caption, Category category, int index);
 
     QVariant data(int role) const override;
-
-    // Looks whether the patch file is there, and marks the entry if not.
-    void checkFile();
+    // `marked`: a backup is in use, and every entry keeps room for a mark.
+    void show(const EntryState &state, bool marked);
 
 private:
-    QString about() const;
-
-    Category m_category;
-    int m_index;
-    bool m_missing = false;
+    EntryState m_state;
 };

@@ -1,0 +1,80 @@
+#include "stateicons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+// Drawn on a 16 by 16 grid, at each size a list may ask for.
+void draw(QPainter &p, PatchState state)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPen white(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    switch (state) {
+    case PatchState::Applied: // a green disc with a tick
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x2E, 0x7D, 0x32));
+        p.drawEllipse(QRectF(1, 1, 14, 14));
+        p.setPen(white);
+        p.drawPolyline(QPolygonF({{4.5, 8.2}, {7, 10.8}, {11.5, 5.2}}));
+        break;
+    case PatchState::NotApplied: // a blue ring: room for the patch
+        p.setPen(QPen(QColor(0x15, 0x65, 0xC0), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+        break;
+    case PatchState::PartlyApplied: { // an orange ring, half filled
+        const QColor orange(0xE6, 0x51, 0x00);
+        p.setPen(QPen(orange, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+        p.setPen(Qt::NoPen);
+        p.setBrush(orange);
+        p.drawPie(QRectF(2, 2, 12, 12), 90 * 16, 180 * 16);
+        break;
+    }
+    case PatchState::DoesNotFit: { // a red diamond with a cross
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xC6, 0x28, 0x28));
+        p.drawPolygon(QPolygonF({{8, 0.5}, {15.5, 8}, {8, 15.5}, {0.5, 8}}));
+        p.setPen(white);
+        p.drawLine(QPointF(5.6, 5.6), QPointF(10.4, 10.4));
+        p.drawLine(QPointF(10.4, 5.6), QPointF(5.6, 10.4));
+        break;
+    }
+    case PatchState::Outside: // a grey triangle pointing past the end
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x54, 0x6E, 0x7A));
+        p.drawPolygon(QPolygonF({{3, 1.5}, {14.5, 8}, {3, 14.5}}));
+        break;
+    case PatchState::NoRecords:
+        break;
+    }
+}
+
+} // namespace
+
+QIcon stateIcon(PatchState state)
+{
+    if (state == PatchState::NoRecords)
+        return blankIcon();
+    QIcon icon;
+    for (const int size : {16, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.scale(size / 16.0, size / 16.0);
+        draw(p, state);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QIcon blankIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    return QIcon(pixmap);
+}

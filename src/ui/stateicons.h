@@ -1,0 +1,13 @@
+#pragma once
+
+#include "backup/backupmatch.h"
+
+#include <QIcon>
+
+// The mark before an entry for its state against the backup: a shape and a
+// colour of its own each, so that neither alone must tell them apart; a
+// blank for a patch with nothing to compare.
+QIcon stateIcon(PatchState state);
+
+// Room for a mark, where an entry has none while others do.
+QIcon blankIcon();
