@@ -2,8 +2,11 @@
 // read back, every line must come out byte for byte and the export must be
 // the text plus CR LF. Read as the flashing tool would, the text gives the
 // same findings every time, and a line it cannot read changes nothing of what
-// is found after it.
+// is found after it. Matched against a made-up backup of the same bytes, the
+// pieces a check reads tell what the whole backup tells.
 #include "assembly/assembly.h"
+#include "backup/backupmatch.h"
+#include "backup/backupwords.h"
 #include "handover/handover.h"
 #include "patchformat/findingwords.h"
 #include "patchformat/patchwarnings.h"
@@ -92,6 +95,24 @@ void checkUnreadableLinesStandAlone(const QString &text, const PatchReading &rea
     }
 }
 
+// The input as a backup: whole, and as the pieces a check would read of it.
+void checkAgainstMadeUpBackup(const PatchReading &reading, QByteArrayView bytes)
+{
+    BackupImage whole(bytes.size());
+    whole.add(0, bytes.toByteArray());
+    const PatchReading *readings[] = {&reading};
+    BackupImage pieces(bytes.size());
+    for (const FileRange &range : rangesToRead(readings, bytes.size()))
+        pieces.add(range.at, bytes.sliced(range.at, range.length).toByteArray());
+    const PatchMatch match = matchPatch(reading, whole);
+    check(match.records == matchPatch(reading, pieces).records);
+    check(match.records.size() == reading.records.size());
+    check(!match.atFault || *match.atFault < reading.records.size());
+    check(!patchStateWords(reading, match, whole, QStringLiteral("«f»")).isEmpty());
+    for (const WarningItem &item : backupWarnings(reading, match, whole, QStringLiteral("«f»")))
+        check(!item.text.isEmpty());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -120,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(finding.at + finding.length <= text.size() && !findingWords(finding, text).isEmpty());
     }
     checkUnreadableLinesStandAlone(text, reading);
+    checkAgainstMadeUpBackup(reading, bytes);
     appendWarning(readPatchText(QStringView(text).sliced(2)), QStringLiteral("f0.h"));
     return 0;
 }
