@@ -106,6 +106,12 @@ TEST(CodePage, FindsTheFirstCharacterItCannotHold)
         {QStringLiteral("0A1B2C: FF00 ;Яü"), 15},
         {QStringLiteral("0A1B2C: FFüü ; Я"), 10},
         {QStringLiteral("0A1B2C: FF00 ; ЯЯЯЯЯЯЯЯü"), 23},
+        // Either side of where a long text is cut into blocks, after a block
+        // the table had to encode.
+        {QStringLiteral("Патч 0A1B: ").repeated(23) + u'ü', 253},
+        {QStringLiteral("Патч 0A1B: ").repeated(23) + QStringLiteral("ЯЯЯü"), 256},
+        {QStringLiteral("Патч 0A1B: ").repeated(23) + QStringLiteral("ЯЯЯЯü"), 257},
+        {QStringLiteral("€ 0A1B: ").repeated(40) + QStringLiteral("Я ü"), 322},
     };
     for (const Case &c : cases) {
         QByteArray out;

@@ -1,8 +1,7 @@
 #include "codepage.h"
 
+#include <algorithm>
 #include <array>
-#include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -11,11 +10,15 @@ namespace {
 // replaced by a best fit or a '?'. Entries are bytes, or -1 for none.
 struct EncodeTable {
     std::array<qint16, 0x10000> bytes;
-    // Whether the decoder gives U+0000 to U+007F for their own bytes, as in
-    // every Windows code page: runs of them, the bulk of a patch, then skip
-    // the table.
-    bool asciiIsItself = true;
+    // Whether the decoder gives U+0000 to U+007F for their own bytes and А to
+    // я (U+0410 to U+044F) for C0 to FF, as Windows-1251 does. Those two
+    // ranges are nearly every character of a patch, and need no table then.
+    bool asciiAndCyrillicInOrder = true;
 };
+
+constexpr char16_t cyrillicA = 0x0410;
+constexpr int cyrillicLetters = 64;
+constexpr int cyrillicToByte = 0x0410 - 0xC0;
 
 const EncodeTable &encodeTable()
 {
@@ -30,20 +33,12 @@ const EncodeTable &encodeTable()
                 t.bytes[c[0].unicode()] = qint16(b);
         }
         for (int c = 0; c < 0x80; ++c)
-            t.asciiIsItself = t.asciiIsItself && t.bytes[c] == c;
+            t.asciiAndCyrillicInOrder = t.asciiAndCyrillicInOrder && t.bytes[c] == c;
+        for (int c = cyrillicA; c < cyrillicA + cyrillicLetters; ++c)
+            t.asciiAndCyrillicInOrder = t.asciiAndCyrillicInOrder && t.bytes[c] == c - cyrillicToByte;
         return t;
     }();
     return table;
-}
-
-// Four ASCII units read as one word, narrowed to four bytes that come out in
-// the same order once stored. Each unit's high byte is zero, so OR-ing the
-// word with itself shifted by a byte puts neighbours side by side in each
-// half; the same two steps hold on either byte order.
-std::uint32_t narrowAscii(std::uint64_t word)
-{
-    const std::uint64_t pairs = word | word >> 8;
-    return std::uint32_t((pairs & 0xFFFF) | (pairs >> 16 & 0xFFFF'0000));
 }
 
 } // namespace
@@ -56,30 +51,35 @@ std::optional<qsizetype> encodeCodePage(QStringView text, QByteArray &out)
     char *bytes = out.data() + start;
     const char16_t *units = text.utf16();
     const qsizetype size = text.size();
-    const bool asciiIsItself = table.asciiIsItself; // read once: writes through char * could change it
 
-    // Eight characters at a time, two words of four UTF-16 units: when neither
-    // holds anything above U+007F, the bulk of a patch, they are narrowed
-    // whole; otherwise all eight go through the table with one check for the
-    // lot. A refused character is left to the loop after, which finds it.
+    // A few hundred characters at a time: while all are ASCII or Cyrillic
+    // letters, each byte is worked out from the character alone, in a loop
+    // with no branch and no table that the compiler may run several at a
+    // time. A block with anything else goes through the table; one with a
+    // character the code page lacks is left to the loop after, which finds it.
+    constexpr qsizetype block = 256;
     qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t first, second;
-        std::memcpy(&first, units + i, sizeof first);
-        std::memcpy(&second, units + i + 4, sizeof second);
-        if (asciiIsItself && ((first | second) & 0xFF80'FF80'FF80'FF80) == 0) {
-            const std::uint32_t narrowed[2] = {narrowAscii(first), narrowAscii(second)};
-            std::memcpy(bytes + i, narrowed, sizeof narrowed);
-            continue;
+    if (table.asciiAndCyrillicInOrder) {
+        for (; i < size; i += block) {
+            const qsizetype end = std::min(size, i + block);
+            unsigned others = 0;
+            for (qsizetype k = i; k < end; ++k) {
+                const char16_t c = units[k];
+                const bool ascii = c < 0x80;
+                others |= unsigned(!ascii & (char16_t(c - cyrillicA) >= cyrillicLetters));
+                bytes[k] = char(ascii ? c : c - cyrillicToByte);
+            }
+            if (!others)
+                continue;
+            qint16 refused = 0;
+            for (qsizetype k = i; k < end; ++k) {
+                const qint16 b = table.bytes[units[k]];
+                refused |= b;
+                bytes[k] = char(b);
+            }
+            if (refused < 0)
+                break;
         }
-        qint16 refused = 0;
-        for (int k = 0; k < 8; ++k) {
-            const qint16 b = table.bytes[units[i + k]];
-            refused |= b;
-            bytes[i + k] = char(b);
-        }
-        if (refused < 0)
-            break;
     }
     for (; i < size; ++i) {
         const qint16 b = table.bytes[units[i]];
