@@ -2,6 +2,9 @@
 
 #include "scanner.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr QStringView pragmaNames[pragmaCount] = {
@@ -16,6 +19,32 @@ constexpr qint64 tooLarge = -2;
 bool isPlaceholder(char16_t a, char16_t b)
 {
     return a == '?' || b == '?' || (a == b && !isHex(a));
+}
+
+// How many whole bytes of hex digits stand at `run`, `most` at the most; with
+// `out`, their values too. Four digits at a time, then one byte at a time.
+qsizetype hexRun(const char16_t *run, qsizetype most, char *out)
+{
+    qsizetype done = 0;
+    if (out) {
+        for (; done + 2 <= most; done += 2) {
+            const char16_t *const d = run + 2 * done;
+            const int a = hexValue(d[0]), b = hexValue(d[1]), c = hexValue(d[2]), e = hexValue(d[3]);
+            if ((a | b | c | e) < 0)
+                break;
+            out[done] = char(a << 4 | b);
+            out[done + 1] = char(c << 4 | e);
+        }
+    } else {
+        while (done + 2 <= most
+               && (hexValue(run[2 * done]) | hexValue(run[2 * done + 1]) | hexValue(run[2 * done + 2]) | hexValue(run[2 * done + 3])) >= 0)
+            done += 2;
+    }
+    for (; done < most && (hexValue(run[2 * done]) | hexValue(run[2 * done + 1])) >= 0; ++done) {
+        if (out)
+            out[done] = char(hexValue(run[2 * done]) << 4 | hexValue(run[2 * done + 1]));
+    }
+    return done;
 }
 
 bool startsItem(char16_t c)
@@ -36,34 +65,97 @@ int decimalSize(int digits)
     return 0;
 }
 
+// The records' bytes as they are read: written straight into the reading's
+// array, grown in steps and cut to size at the end; or only counted.
+class Bytes
+{
+public:
+    Bytes(QByteArray &array, RecordBytes kept, qsizetype expected)
+        : m_array(array)
+        , m_kept(kept == RecordBytes::Kept)
+    {
+        if (m_kept)
+            m_array.resize(expected);
+    }
+
+    bool kept() const { return m_kept; }
+    qsizetype size() const { return m_size; }
+    // Room for `count` bytes more, of which commit() then takes those written.
+    char *room(qsizetype count)
+    {
+        char *at = grow(count);
+        m_size -= count;
+        return at;
+    }
+    void commit(qsizetype count) { m_size += count; }
+    void put(char byte)
+    {
+        if (char *at = grow(1))
+            *at = byte;
+    }
+    void put(const char *bytes, qsizetype count)
+    {
+        if (char *at = grow(count))
+            std::memcpy(at, bytes, std::size_t(count));
+    }
+    void fill(qsizetype count, char byte)
+    {
+        if (char *at = grow(count))
+            std::memset(at, byte, std::size_t(count));
+    }
+    void truncate(qsizetype size) { m_size = size; }
+    void finish() { m_array.resize(m_kept ? m_size : 0); }
+
+private:
+    char *grow(qsizetype count)
+    {
+        if (!m_kept) {
+            m_size += count;
+            return nullptr;
+        }
+        if (m_size + count > m_array.size())
+            m_array.resize(std::max(m_array.size() * 2, m_size + count));
+        char *at = m_array.data() + m_size;
+        m_size += count;
+        return at;
+    }
+
+    QByteArray &m_array;
+    bool m_kept;
+    qsizetype m_size = 0;
+};
+
 class Reader
 {
 public:
-    explicit Reader(QStringView text)
+    Reader(QStringView text, RecordBytes bytes)
         : m_scanner(text, m_findings)
+        , m_bytes(m_reading.bytes, bytes, text.size() / 2)
     {
+        // A record line is rarely shorter.
+        m_reading.records.reserve(std::size_t(text.size() / 64));
         for (int i = 0; i < pragmaCount; ++i)
             m_reading.pragmaOn[i] = pragmaOnAtStart(Pragma(i));
-        m_reading.bytes.reserve(text.size() / 3);
     }
 
     PatchReading read()
     {
         while (!m_scanner.atEnd()) {
             m_findings.startStatement();
-            const qsizetype bytes = m_reading.bytes.size();
+            const qsizetype bytes = m_bytes.size();
             const std::size_t anyBytes = m_reading.anyBytes.size();
             m_scanner.skipGap();
             if (!m_scanner.atLineEnd())
                 statement();
             if (m_findings.failed()) {
                 // A line the tool cannot read writes nothing.
-                m_reading.bytes.truncate(bytes);
+                m_bytes.truncate(bytes);
                 m_reading.anyBytes.resize(anyBytes);
             }
             m_findings.endStatement(m_scanner.skipLine());
         }
         m_reading.findings = m_findings.take();
+        m_bytes.finish();
         return std::move(m_reading);
     }
 
@@ -114,7 +206,7 @@ private:
             error(FindingKind::TrailingJunk, m_scanner.mark(), -1);
             return false;
         }
-        if (m_scanner.atLineComment() && !m_scanner.afterGap()) {
+        if (!m_scanner.afterGap() && m_scanner.atLineComment()) {
             const qsizetype mark = m_scanner.peek() == '/' ? 2 : 1;
             doubt(FindingKind::CommentWithoutBlank, m_scanner.mark(), m_scanner.at() + mark);
         }
@@ -170,13 +262,20 @@ private:
             prefix();
         qint64 value = 0;
         bool digits = false, large = false;
-        for (char16_t c; isHex(c = m_scanner.current()); m_scanner.advance()) {
-            digits = true;
-            value = value * 16 + hexValue(c);
-            if (value >= addressSpace) {
-                large = true;
-                value = 0;
+        // Run by run: a backslash may join the next line on in the middle.
+        while (isHex(m_scanner.current())) {
+            const char16_t *const run = m_scanner.text().utf16() + m_scanner.at();
+            const char16_t *const end = m_scanner.text().utf16() + m_scanner.text().size();
+            const char16_t *at = run;
+            for (int digit; at != end && (digit = hexValue(*at)) >= 0; ++at) {
+                value = value * 16 + digit;
+                if (value >= addressSpace) {
+                    large = true;
+                    value = 0;
+                }
             }
+            digits = true;
+            m_scanner.advance(at - run);
         }
         if (!digits || isWord(m_scanner.current()))
             return notANumber;
@@ -241,9 +340,9 @@ private:
             record.oldAt = first.at;
             record.oldSize = first.size;
         } else if (m_reading.pragmaOn[int(Pragma::OldEqualFf)]) {
-            record.oldAt = m_reading.bytes.size();
+            record.oldAt = m_bytes.size();
             record.oldSize = news.size;
-            m_reading.bytes.append(news.size, char(0xFF));
+            m_bytes.fill(news.size, char(0xFF));
         }
         m_reading.records.push_back(record);
     }
@@ -252,7 +351,7 @@ private:
     {
         Field field;
         field.from = m_scanner.mark();
-        field.at = m_reading.bytes.size();
+        field.at = m_bytes.size();
         while (!failed()) {
             item(field);
             char16_t c = m_scanner.current();
@@ -264,7 +363,7 @@ private:
                 break;
         }
         field.end = m_scanner.at();
-        field.size = m_reading.bytes.size() - field.at;
+        field.size = m_bytes.size() - field.at;
         return field;
     }
 
@@ -272,8 +371,11 @@ private:
     {
         const char16_t c = m_scanner.current();
         const char16_t kind = m_scanner.peek(1) | 0x20;
-        if (c == '"' || c == '\'')
-            m_scanner.text(&m_reading.bytes);
+        if (c == '"' || c == '\'') {
+            QByteArray text;
+            if (m_scanner.text(&text))
+                m_bytes.put(text.constData(), text.size());
+        }
         else if (c == '0' && (kind == 'x' || kind == 'n'))
             number(kind == 'n');
         else if (c == '0' && kind == 'i')
@@ -285,36 +387,39 @@ private:
     void appendLittleEndian(quint64 value, int size)
     {
         for (int i = 0; i < size; ++i, value >>= 8)
-            m_reading.bytes.append(char(value & 0xFF));
+            m_bytes.put(char(value & 0xFF));
     }
 
     void hexBytes(Field &field)
     {
         const Mark from = m_scanner.mark();
-        QByteArray &bytes = m_reading.bytes;
         qint64 digits = 0;
         bool placeholder = false, bad = false;
         char16_t previous = 0;
         for (;;) {
-            // Whole bytes of hex digits, nearly all there is, two at a time.
-            if (digits % 2 == 0) {
+            // Whole bytes of hex digits, nearly all there is, two at a time,
+            // a few dozen at once.
+            while (digits % 2 == 0) {
+                constexpr qsizetype most = 64;
                 const char16_t *const run = m_scanner.text().utf16() + m_scanner.at();
-                const char16_t *at = run, *const end = m_scanner.text().utf16() + m_scanner.text().size();
-                for (int high, low; end - at >= 2 && (high = hexValue(at[0])) >= 0 && (low = hexValue(at[1])) >= 0; at += 2)
-                    bytes.append(char(high << 4 | low));
-                m_scanner.advance(at - run);
-                digits += at - run;
+                const qsizetype pairs = std::min(most, (m_scanner.text().size() - m_scanner.at()) / 2);
+                const qsizetype done = hexRun(run, pairs, m_bytes.kept() ? m_bytes.room(most) : nullptr);
+                m_bytes.commit(done);
+                m_scanner.advance(2 * done);
+                digits += 2 * done;
+                if (done < most)
+                    break;
             }
             const char16_t c = m_scanner.current();
             if (!isWord(c))
                 break;
             if (digits % 2 == 1) {
                 if (isHex(previous) && isHex(c)) {
-                    bytes.append(char(hexValue(previous) << 4 | hexValue(c)));
+                    m_bytes.put(char(hexValue(previous) << 4 | hexValue(c)));
                 } else if (isPlaceholder(previous, c)) {
                     placeholder = true;
-                    m_reading.anyBytes.push_back(bytes.size());
-                    bytes.append('\0');
+                    m_reading.anyBytes.push_back(m_bytes.size());
+                    m_bytes.put('\0');
                 } else {
                     bad = true;
                 }
@@ -394,6 +499,8 @@ private:
     Findings m_findings;
     Scanner m_scanner;
     PatchReading m_reading;
+    // Hex digits, the bulk of a patch, make a byte of two.
+    Bytes m_bytes;
     Mark m_start{}; // where the statement being read starts
 };
 
@@ -419,7 +526,7 @@ bool pragmaOnAtStart(Pragma pragma)
     return pragma != Pragma::OldEqualFf;
 }
 
-PatchReading readPatchText(QStringView text)
+PatchReading readPatchText(QStringView text, RecordBytes bytes)
 {
-    return Reader(text).read();
+    return Reader(text, bytes).read();
 }

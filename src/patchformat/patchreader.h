@@ -54,5 +54,10 @@ struct PatchReading {
 // As at the start of a text: old_equal_ff off, the other pragmas on.
 bool pragmaOnAtStart(Pragma pragma);
 
-// One pass over the text.
-PatchReading readPatchText(QStringView text);
+// Whether a reading keeps the records' bytes, or only counts them (the check
+// before a hand-over with no backup to compare with needs no more).
+enum class RecordBytes { Kept, Counted };
+
+// One pass over the text. With RecordBytes::Counted, PatchReading::bytes
+// stays empty and only the records' sizes tell of their bytes.
+PatchReading readPatchText(QStringView text, RecordBytes bytes = RecordBytes::Kept);

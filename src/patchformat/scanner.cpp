@@ -5,10 +5,8 @@
 #include <QChar>
 #include <algorithm>
 
-bool isWord(char16_t c)
+bool isLetterBeyondAscii(char16_t c)
 {
-    if (c < 0x80)
-        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_' || c == '?';
     return c != pastEnd && QChar(c).isLetter();
 }
 
@@ -31,13 +29,6 @@ Finding finding(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2>
 
 } // namespace
 
-void Findings::startStatement()
-{
-    m_failed = false;
-    m_toEnd = false;
-    m_doubts.clear();
-}
-
 void Findings::error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers)
 {
     if (m_failed)
@@ -59,7 +50,7 @@ void Findings::misplaced(FindingKind kind, Mark from, qsizetype to)
     m_all.push_back(finding(kind, from, to));
 }
 
-void Findings::endStatement(qsizetype contentEnd)
+void Findings::keep(qsizetype contentEnd)
 {
     if (m_toEnd) {
         // The error is the statement's last finding but for comments out of place.
@@ -78,26 +69,12 @@ std::vector<Finding> Findings::take()
 
 Scanner::Scanner(QStringView text, Findings &findings)
     : m_text(text)
+    , m_data(text.utf16())
     , m_size(text.size())
     , m_findings(findings)
 {
 }
 
-bool Scanner::atLineBreak() const
-{
-    const char16_t c = peek();
-    return c == '\n' || (c == '\r' && peek(1) == '\n');
-}
-
-bool Scanner::atLineComment() const
-{
-    return startsLineComment(m_text.sliced(m_at));
-}
-
-bool Scanner::atLineEnd() const
-{
-    return atEnd() || atLineBreak() || atLineComment();
-}
 
 bool Scanner::commentMarkAt() const
 {
@@ -105,9 +82,9 @@ bool Scanner::commentMarkAt() const
     return (c == '/' && (next == '*' || next == '/')) || (c == '*' && next == '/');
 }
 
-void Scanner::newLine()
+void Scanner::newLine(qsizetype lineFeed)
 {
-    m_at = m_text.indexOf(u'\n', m_at) + 1;
+    m_at = lineFeed + 1;
     ++m_line;
     m_lineStart = m_at;
 }
@@ -120,11 +97,11 @@ bool Scanner::skipJoin()
     const char16_t next = peek(1);
     if (next != '\n' && (next != '\r' || peek(2) != '\n'))
         return false;
-    newLine();
+    newLine(m_at + (next == '\n' ? 1 : 2));
     return true;
 }
 
-char16_t Scanner::current()
+char16_t Scanner::currentAfterJoins()
 {
     while (skipJoin()) {
     }
@@ -146,11 +123,10 @@ void Scanner::skipBlockComment()
         m_findings.misplaced(FindingKind::UnclosedComment, opened, opened.at + 2);
 }
 
-bool Scanner::skipGap()
+bool Scanner::skipGapFrom(char16_t c)
 {
     const Mark from = mark();
-    for (;;) {
-        const char16_t c = peek();
+    for (;; c = peek()) {
         if (isBlank(c)) {
             ++m_at;
         } else if (c == '\r' && peek(1) != '\n' && !atEnd()) {
@@ -178,12 +154,15 @@ qsizetype Scanner::skipLine()
     while (!atEnd()) {
         const char16_t c = peek();
         if (c == '\n') {
-            newLine();
+            newLine(m_at);
             break;
         }
         if (atLineComment()) {
-            const qsizetype lineEnd = m_text.indexOf(u'\n', m_at);
-            m_at = lineEnd < 0 ? m_size : lineEnd;
+            // A comment is short: a plain look at each character beats a search.
+            qsizetype at = m_at;
+            while (at < m_size && m_data[at] != '\n')
+                ++at;
+            m_at = at;
         } else if (c == '/' && peek(1) == '*') {
             skipBlockComment();
         } else if (isBlank(c) || c == '\r' || skipJoin()) {

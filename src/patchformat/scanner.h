@@ -18,9 +18,10 @@ inline bool isBlank(char16_t c)
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
-// Hex digits are nearly every character of a patch: a table, not comparisons.
+// Hex digits are nearly every character of a patch: a table for every
+// character, not comparisons.
 inline constexpr auto hexDigitValues = [] {
-    std::array<signed char, 128> values{};
+    std::array<signed char, 0x10000> values{};
     values.fill(-1);
     for (int i = 0; i < 10; ++i)
         values['0' + i] = static_cast<signed char>(i);
@@ -32,7 +33,7 @@ inline constexpr auto hexDigitValues = [] {
 // The value of a hex digit, or -1.
 inline int hexValue(char16_t c)
 {
-    return c < 128 ? hexDigitValues[c] : -1;
+    return hexDigitValues[c];
 }
 
 inline bool isHex(char16_t c)
@@ -40,9 +41,16 @@ inline bool isHex(char16_t c)
     return hexValue(c) >= 0;
 }
 
+bool isLetterBeyondAscii(char16_t c);
+
 // What an item of a field or a word of a line is made of; letters beyond
 // ASCII too, so that a placeholder typed in Cyrillic reads as one.
-bool isWord(char16_t c);
+inline bool isWord(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_' || c == '?';
+    return isLetterBeyondAscii(c);
+}
 
 // Whether `text` starts with a comment that runs to the end of its line: `;`,
 // `//`, or `#` where it is not `#pragma`.
@@ -61,7 +69,13 @@ struct Mark {
 class Findings
 {
 public:
-    void startStatement();
+    void startStatement()
+    {
+        m_failed = false;
+        m_toEnd = false;
+        if (!m_doubts.empty())
+            m_doubts.clear();
+    }
     bool failed() const { return m_failed; }
     // `to` < 0: the span runs to where the statement ends.
     void error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {});
@@ -69,11 +83,17 @@ public:
     void misplaced(FindingKind kind, Mark from, qsizetype to);
     // `contentEnd`: where the statement's last character that is neither blank
     // nor comment ends.
-    void endStatement(qsizetype contentEnd);
+    void endStatement(qsizetype contentEnd)
+    {
+        if (m_toEnd || !m_doubts.empty())
+            keep(contentEnd);
+    }
     // In the order of the text.
     std::vector<Finding> take();
 
 private:
+    void keep(qsizetype contentEnd);
+
     std::vector<Finding> m_all;
     std::vector<Finding> m_doubts;
     bool m_failed = false;
@@ -93,23 +113,43 @@ public:
     // The character `ahead` of the cursor as it stands, or pastEnd.
     char16_t peek(qsizetype ahead = 0) const
     {
-        return m_at + ahead < m_size ? m_text[m_at + ahead].unicode() : pastEnd;
+        return m_at + ahead < m_size ? m_data[m_at + ahead] : pastEnd;
     }
     // The character at the cursor once joined line ends are passed over.
-    char16_t current();
+    char16_t current()
+    {
+        const char16_t c = peek();
+        return c == '\\' ? currentAfterJoins() : c;
+    }
     // Past characters of the line, which the caller has looked at.
     void advance(qsizetype count = 1) { m_at += count; }
 
     // Passes over blanks, /* comments */, joined line ends and a */ out of
     // place; true when it passed over anything.
-    bool skipGap();
+    bool skipGap()
+    {
+        // Most often there is nothing, or one blank, to pass.
+        const char16_t c = peek();
+        if (!startsGap(c))
+            return false;
+        if (isBlank(c) && !startsGap(peek(1))) {
+            m_gap = {mark(), m_at + 1};
+            ++m_at;
+            return true;
+        }
+        return skipGapFrom(c);
+    }
     // Whether the cursor stands right after a gap, and where that began.
     bool afterGap() const { return m_at == m_gap.end && m_gap.end != m_gap.from.at; }
     Mark gapStart() const { return m_gap.from; }
 
     // At a line end, the end of the text, or a comment that runs to the line end.
-    bool atLineEnd() const;
-    bool atLineComment() const;
+    bool atLineEnd() const { return atEnd() || atLineBreak() || atLineComment(); }
+    bool atLineComment() const
+    {
+        const char16_t c = peek();
+        return c == ';' || ((c == '/' || c == '#') && startsLineComment(m_text.sliced(m_at)));
+    }
 
     // Passes over the rest of the line, to the start of the next; texts and
     // comments are found in it as everywhere. Returns where the statement's
@@ -122,14 +162,22 @@ public:
     bool text(QByteArray *bytes);
 
 private:
-    bool atLineBreak() const;
+    static bool startsGap(char16_t c) { return isBlank(c) || c == '/' || c == '*' || c == '\\' || c == '\r'; }
+    char16_t currentAfterJoins();
+    bool skipGapFrom(char16_t c);
+    bool atLineBreak() const
+    {
+        const char16_t c = peek();
+        return c == '\n' || (c == '\r' && peek(1) == '\n');
+    }
     bool commentMarkAt() const;
-    void newLine();
+    void newLine(qsizetype lineFeed);
     bool skipJoin();
     void skipBlockComment();
     char16_t escape(bool &raw);
 
     QStringView m_text;
+    const char16_t *m_data;
     qsizetype m_size;
     Findings &m_findings;
     qsizetype m_at = 0;

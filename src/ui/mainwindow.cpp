@@ -231,7 +231,7 @@ void MainWindow::appendFrom(Category category, int index)
     }
     // The file read alone, as its own lines after the CR LF the append opens
     // with: an offset or a pragma it leaves on shifts every patch after it.
-    const QString warning = appendWarning(readPatchText(QStringView(added).sliced(2)), PatchFilePath(category, index));
+    const QString warning = appendWarning(readPatchText(QStringView(added).sliced(2), RecordBytes::Counted), PatchFilePath(category, index));
     if (!warning.isEmpty())
         showMessageBox(this, QMessageBox::Warning, messageTitle, warning);
 }
@@ -244,7 +244,8 @@ void MainWindow::clearPatch()
 void MainWindow::handOver()
 {
     const QString text = m_patchText->text();
-    const PatchReading reading = readPatchText(text);
+    // Bytes are compared only with a backup.
+    const PatchReading reading = readPatchText(text, m_backup ? RecordBytes::Kept : RecordBytes::Counted);
     std::vector<WarningItem> more;
     if (m_backup) {
         if (Status failure = checkAgainstBackup(*m_backup, reading, more)) {
