@@ -37,11 +37,13 @@ RecordState stateOf(const PatchReading &reading, const PatchRecord &record, cons
     const QByteArrayView found = backup.bytes(record.address, recordLength(record));
     if (found.size() != recordLength(record))
         return RecordState::Outside;
-    if (record.newSize > 0 && found.first(record.newSize) == reading.newBytes(record))
+    const bool applied = record.newSize > 0 && found.first(record.newSize) == reading.newBytes(record);
+    const bool fits = record.oldSize > 0 ? matchesOld(reading, record, found.first(record.oldSize)) : !applied;
+    if (applied && fits)
+        return RecordState::Unchanged;
+    if (applied)
         return RecordState::Applied;
-    if (record.oldSize == 0 || matchesOld(reading, record, found.first(record.oldSize)))
-        return RecordState::Fits;
-    return RecordState::DoesNotFit;
+    return fits ? RecordState::Fits : RecordState::DoesNotFit;
 }
 
 } // namespace

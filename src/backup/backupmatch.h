@@ -29,7 +29,9 @@ private:
 // it, nearby ones read together.
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize);
 
-enum class RecordState { Applied, Fits, DoesNotFit, Outside };
+// Unchanged: the backup holds both its old and its new bytes, which are the
+// same, so the record tells nothing either way.
+enum class RecordState { Applied, Fits, Unchanged, DoesNotFit, Outside };
 
 // A patch against the backup: applied, not applied but fitting, partly
 // applied, written for another firmware, or reaching past the backup's end.

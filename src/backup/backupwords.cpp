@@ -85,6 +85,7 @@ std::vector<WarningItem> backupWarnings(const PatchReading &reading, const Patch
         const bool many = first != last;
         switch (state) {
         case RecordState::Fits:
+        case RecordState::Unchanged:
             break;
         case RecordState::Applied:
             items.push_back({record.line, QStringLiteral("%1 уже есть в копии прошивки %2: этот патч уже на телефоне")
