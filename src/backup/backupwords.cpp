@@ -43,25 +43,25 @@ QString patchStateWords(const PatchReading &reading, const PatchMatch &match, co
     case PatchState::Applied:
         return QStringLiteral("Патч уже есть в копии прошивки %1.").arg(backupName);
     case PatchState::NotApplied:
-        return QStringLiteral("Патча нет в копии прошивки %1, и он к ней подходит.").arg(backupName);
+        return QStringLiteral("Патча нет в копии прошивки %1,\nи он к ней подходит.").arg(backupName);
     case PatchState::PartlyApplied:
-        return QStringLiteral("Патч есть в копии прошивки %1 лишь отчасти: записано %2 из %3 записей, "
-                              "остальные к ней подходят.")
+        return QStringLiteral("Патч есть в копии прошивки %1 лишь отчасти:\n"
+                              "записано %2 из %3 записей, остальные к ней подходят.")
             .arg(backupName)
             .arg(applied)
             .arg(match.records.size());
     case PatchState::DoesNotFit: {
         const PatchRecord &record = reading.records[*match.atFault];
-        return QStringLiteral("Патч не для этой прошивки: в строке %1 он ждёт по адресу %2 байты %3, "
-                              "а в копии прошивки %4 там %5. Не прошивайте его.")
+        return QStringLiteral("Патч не для этой прошивки: не прошивайте его.\n"
+                              "В строке %1 по адресу %2 он ждёт %3,\nа в копии прошивки %4 там %5.")
             .arg(QString::number(record.line), addressText(record.address),
                  hexBytes(reading, reading.oldBytes(record), record.oldAt), backupName,
                  hexBytes(reading, backup.bytes(record.address, record.oldSize), -1));
     }
     case PatchState::Outside: {
         const PatchRecord &record = reading.records[*match.atFault];
-        return QStringLiteral("Патч пишет за концом копии прошивки %1 (%2): строка %3, адрес %4. "
-                              "Видимо, он для другого телефона.")
+        return QStringLiteral("Патч пишет за концом копии прошивки %1 (%2):\n"
+                              "строка %3, адрес %4. Видимо, он для другого телефона.")
             .arg(backupName, backupSize(backup.size()), QString::number(record.line),
                  addressText(record.address));
     }
