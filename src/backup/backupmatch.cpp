@@ -1,6 +1,7 @@
 #include "backupmatch.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -20,7 +21,7 @@ bool inside(const PatchRecord &record, qint64 backupSize)
 bool matchesOld(const PatchReading &reading, const PatchRecord &record, QByteArrayView found)
 {
     const QByteArrayView old = reading.oldBytes(record);
-    if (old == found)
+    if (std::memcmp(old.data(), found.data(), std::size_t(old.size())) == 0)
         return true;
     for (qsizetype i = 0; i < old.size(); ++i) {
         if (old[i] != found[i]
@@ -37,7 +38,8 @@ RecordState stateOf(const PatchReading &reading, const PatchRecord &record, cons
     const QByteArrayView found = backup.bytes(record.address, recordLength(record));
     if (found.size() != recordLength(record))
         return RecordState::Outside;
-    const bool applied = record.newSize > 0 && found.first(record.newSize) == reading.newBytes(record);
+    const bool applied = record.newSize > 0
+        && std::memcmp(found.data(), reading.newBytes(record).data(), std::size_t(record.newSize)) == 0;
     const bool fits = record.oldSize > 0 ? matchesOld(reading, record, found.first(record.oldSize)) : !applied;
     if (applied && fits)
         return RecordState::Unchanged;
@@ -66,7 +68,11 @@ QByteArrayView BackupImage::bytes(qint64 at, qint64 length) const
 
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize)
 {
+    std::size_t records = 0;
+    for (const PatchReading *reading : readings)
+        records += reading->records.size();
     std::vector<FileRange> wanted;
+    wanted.reserve(records);
     for (const PatchReading *reading : readings) {
         for (const PatchRecord &record : reading->records) {
             if (inside(record, backupSize) && recordLength(record) > 0)

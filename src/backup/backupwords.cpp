@@ -80,6 +80,8 @@ std::vector<WarningItem> backupWarnings(const PatchReading &reading, const Patch
         last = first;
         while (last + 1 < match.records.size() && match.records[last + 1] == state)
             ++last;
+        if (state == RecordState::Fits || state == RecordState::Unchanged)
+            continue;
         const PatchRecord &record = reading.records[first];
         const QString lines = recordLines(record.line, reading.records[last].line);
         const bool many = first != last;
