@@ -24,8 +24,7 @@ bool matchesOld(const PatchReading &reading, const PatchRecord &record, QByteArr
     if (std::memcmp(old.data(), found.data(), std::size_t(old.size())) == 0)
         return true;
     for (qsizetype i = 0; i < old.size(); ++i) {
-        if (old[i] != found[i]
-            && !std::binary_search(reading.anyBytes.begin(), reading.anyBytes.end(), record.oldAt + i))
+        if (old[i] != found[i] && !reading.isAnyByte(record.oldAt + i))
             return false;
     }
     return true;

@@ -12,7 +12,7 @@ QString hexBytes(const PatchReading &reading, QByteArrayView bytes, qsizetype at
 {
     QStringList shown;
     for (qsizetype i = 0; i < std::min(bytes.size(), shownBytes); ++i) {
-        const bool any = at >= 0 && std::binary_search(reading.anyBytes.begin(), reading.anyBytes.end(), at + i);
+        const bool any = at >= 0 && reading.isAnyByte(at + i);
         shown += any ? QStringLiteral("??") : QStringLiteral("%1").arg(uchar(bytes[i]), 2, 16, QChar(u'0')).toUpper();
     }
     if (bytes.size() > shownBytes)
@@ -80,30 +80,28 @@ std::vector<WarningItem> backupWarnings(const PatchReading &reading, const Patch
         last = first;
         while (last + 1 < match.records.size() && match.records[last + 1] == state)
             ++last;
-        if (state == RecordState::Fits || state == RecordState::Unchanged)
-            continue;
         const PatchRecord &record = reading.records[first];
-        const QString lines = recordLines(record.line, reading.records[last].line);
         const bool many = first != last;
+        const auto lines = [&] { return recordLines(record.line, reading.records[last].line); };
         switch (state) {
         case RecordState::Fits:
         case RecordState::Unchanged:
             break;
         case RecordState::Applied:
             items.push_back({record.line, QStringLiteral("%1 уже есть в копии прошивки %2: этот патч уже на телефоне")
-                                              .arg(lines, backupName)});
+                                              .arg(lines(), backupName)});
             break;
         case RecordState::DoesNotFit:
             items.push_back({record.line, QStringLiteral("%1 %2 к копии прошивки %3: по адресу %4 патч ждёт %5, "
                                                          "а там %6, — патч написан для другой прошивки")
-                                              .arg(lines, many ? QStringLiteral("не подходят") : QStringLiteral("не подходит"),
+                                              .arg(lines(), many ? QStringLiteral("не подходят") : QStringLiteral("не подходит"),
                                                    backupName, addressText(record.address),
                                                    hexBytes(reading, reading.oldBytes(record), record.oldAt),
                                                    hexBytes(reading, backup.bytes(record.address, record.oldSize), -1))});
             break;
         case RecordState::Outside:
             items.push_back({record.line, QStringLiteral("%1 %2 по адресу %3%4, за концом копии прошивки %5 (%6)")
-                                              .arg(lines, many ? QStringLiteral("пишут") : QStringLiteral("пишет"),
+                                              .arg(lines(), many ? QStringLiteral("пишут") : QStringLiteral("пишет"),
                                                    addressText(record.address),
                                                    many ? QStringLiteral(" и дальше") : QString(), backupName,
                                                    backupSize(backup.size()))});

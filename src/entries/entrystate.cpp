@@ -19,7 +19,7 @@ EntryState lookAt(Category category, int index)
     const QFileInfo file(PatchFilePath(category, index));
     if (!file.exists() && !file.isSymLink()) {
         state.file = EntryState::File::Missing;
-    } else if (const auto reason = notReadableReason(file.filePath())) {
+    } else if (const auto reason = notRegularReason(file)) {
         // A folder or a FIFO in the file's place: what an append would say.
         state.file = EntryState::File::NotReadable;
         state.reason = *reason;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -47,6 +48,8 @@ struct PatchReading {
 
     QByteArrayView newBytes(const PatchRecord &record) const { return QByteArrayView(bytes).sliced(record.newAt, record.newSize); }
     QByteArrayView oldBytes(const PatchRecord &record) const { return QByteArrayView(bytes).sliced(record.oldAt, record.oldSize); }
+    // Whether the byte at `at` in `bytes` was written as a placeholder.
+    bool isAnyByte(qsizetype at) const { return std::binary_search(anyBytes.begin(), anyBytes.end(), at); }
 
     bool operator==(const PatchReading &) const = default;
 };

@@ -45,11 +45,6 @@ std::optional<QString> notRegularReason(const QFileInfo &info)
     return std::nullopt;
 }
 
-std::optional<QString> notReadableReason(const QString &path)
-{
-    return notRegularReason(QFileInfo(path));
-}
-
 // The name tells the common mistakes apart; the open then makes sure of what
 // is read, whatever took the file's place meanwhile.
 std::optional<QString> openToRead(QFile &file)

@@ -3,6 +3,7 @@
 #include "failure.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 // Reads a whole file. Only regular files of at most `maxBytes` are read, so a
@@ -12,9 +13,9 @@ Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 // Reads at most the first `maxBytes` of a regular file, whatever its size.
 Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
-// Why the file at `path` is no regular file that can be read, in the words
-// readFile uses, or nothing when it is one; looks at the name only.
-std::optional<QString> notReadableReason(const QString &path);
+// Why `info` cannot be read as a regular file, in the words readFile uses, or
+// nothing when it can; looks at the name only.
+std::optional<QString> notRegularReason(const QFileInfo &info);
 
 // Opens `file`, its name already set, for reading if it is a regular file, or
 // returns why not. Never waits, not even for a FIFO put in the file's place

@@ -8,15 +8,12 @@
 
 class QFile;
 class QFileDevice;
-class QFileInfo;
 
 QString withDetail(const QString &reason, const QString &detail);
 QString deviceReason(const QFileDevice &file);
 // Whether another program keeps the file open in a way that stops it being
 // replaced (Windows lets a file be renamed over only when every holder allows it).
 bool heldOpenElsewhere(const QString &path);
-// Why `info` cannot be read as a regular file, or nothing when it can.
-std::optional<QString> notRegularReason(const QFileInfo &info);
 // Opens `file` for reading if it is a regular file, or says why not.
 std::optional<QString> openToRead(QFile &file);
 // Why no file can be made in `folder` (no rights, a read-only medium), or
