@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 
 Status startScriptDetached(const QString &scriptPath)
 {
@@ -22,7 +23,12 @@ Status startScriptDetached(const QString &scriptPath)
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-    if (!process.startDetached())
-        return fail(QStringLiteral("процесс не запустился (%1)").arg(process.errorString()));
+    // A start that fails has run nothing, so it may be tried again: under Wine
+    // a start now and then fails for a moment.
+    for (int attempt = 1; !process.startDetached(); ++attempt) {
+        if (attempt == 3)
+            return fail(QStringLiteral("процесс не запустился (%1)").arg(process.errorString()));
+        QThread::msleep(100);
+    }
     return std::nullopt;
 }
