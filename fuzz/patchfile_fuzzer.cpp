@@ -1,14 +1,15 @@
 // Arbitrary bytes as a patch file: appended to an empty text, handed over and
 // read back, every line must come out byte for byte and the export must be
 // the text plus CR LF. Read as the flashing tool would, the text gives the
-// same findings every time, and a line it cannot read changes nothing of what
-// is found after it. Matched against a made-up backup of the same bytes, the
+// same reading every time, whether plain records take the quick way or not,
+// and a line it cannot read changes nothing of what is found after it. Matched against a made-up backup of the same bytes, the
 // pieces a check reads tell what the whole backup tells.
 #include "assembly/assembly.h"
 #include "backup/backupmatch.h"
 #include "backup/backupwords.h"
 #include "handover/handover.h"
 #include "patchformat/findingwords.h"
+#include "patchformat/patchreader_p.h"
 #include "patchformat/patchwarnings.h"
 #include "runtime/codepage.h"
 #include "support/programfolder.h"
@@ -133,7 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(!encodeCodePage(text, textBytes) && exported == textBytes + "\r\n");
 
     const PatchReading reading = readPatchText(text);
-    check(reading == readPatchText(text));
+    check(reading == readPatchTextInFull(text));
+    check(readPatchText(text, RecordBytes::Counted) == readPatchTextInFull(text, RecordBytes::Counted));
     check(handoverWarning(text, reading) == handoverWarning(text, readPatchText(text)));
     const qsizetype lines = text.count(u'\n') + 1;
     for (const Finding &finding : reading.findings) {

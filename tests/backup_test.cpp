@@ -83,6 +83,20 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
     }
 }
 
+// Read in pieces, the backup tells what it tells whole, whatever the order of the records.
+TEST(BackupMatch, FindsEachRecordInThePieceThatHoldsIt)
+{
+    const QByteArray bytes = madeUpBackup(0x20000);
+    const PatchReading reading = readPatchText(u"10000: 01020304\n100: 10203040 CC\n10002: 9192 01\n200: 0000 5E5E\n1FFFF: 01"_s);
+    BackupImage whole(bytes.size());
+    whole.add(0, bytes);
+    BackupImage pieces(bytes.size());
+    const PatchReading *readings[] = {&reading};
+    for (const FileRange &range : rangesToRead(readings, bytes.size()))
+        pieces.add(range.at, bytes.mid(range.at, range.length));
+    EXPECT_EQ(matchPatch(reading, pieces).records, matchPatch(reading, whole).records);
+}
+
 // Records near each other are read in one piece; those past the end not at all.
 TEST(BackupMatch, ReadsWhatItComparesAndNoMore)
 {

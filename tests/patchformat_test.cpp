@@ -1,6 +1,7 @@
 #include "patchformat/description.h"
 #include "patchformat/findingwords.h"
 #include "patchformat/patchreader.h"
+#include "patchformat/patchreader_p.h"
 #include "patchformat/patchwarnings.h"
 
 #include "support/printers.h"
@@ -60,8 +61,14 @@ struct Row {
 
 void expectReadings(std::initializer_list<Row> rows)
 {
-    for (const Row &row : rows)
-        EXPECT_EQ(summary(readPatchText(row.text)), row.read) << row.name;
+    for (const Row &row : rows) {
+        const PatchReading reading = readPatchText(row.text);
+        EXPECT_EQ(summary(reading), row.read) << row.name;
+        // Plain records take a quicker way, which must change nothing.
+        EXPECT_EQ(reading, readPatchTextInFull(row.text)) << row.name;
+        EXPECT_EQ(readPatchText(row.text, RecordBytes::Counted), readPatchTextInFull(row.text, RecordBytes::Counted))
+            << row.name;
+    }
 }
 
 } // namespace
@@ -86,6 +93,8 @@ TEST(PatchReader, ReadsRecordsAndTheirBytesAsTheToolDoes)
         {"across the end", u"FFFFFFFF: 0102"_s, u"1:FFFFFFFF |0102"_s},
         {"old_equal_ff", u"#pragma enable old_equal_ff\nA0: 0102\nA1: 03 04\n#pragma disable old_equal_ff\nA0: 0102"_s,
          u"2:000000A0 FFFF|0102, 3:000000A1 03|04, 5:000000A0 |0102"_s},
+        {"plain records", u"\tA0:\v0102\f0304 ; c\r\nA1:01\r\n000000001: 01\nA2: 01   "_s,
+         u"1:000000A0 0102|0304, 2:000000A1 |01, 3:00000001 |01, 4:000000A2 |01"_s},
         {"old bytes longer than new", u"A0: 010203 AABB"_s, u"1:000000A0 010203|AABB"_s},
         // Items: hex, 0x, 0n and 0i numbers, texts; together or joined by commas.
         {"0x", u"A0: 0x1234\nA1: 0x123\nA2: 0x1\nA3: 0x12345678"_s,
@@ -152,15 +161,17 @@ TEST(PatchReader, DoubtsWhereTheToolMayReadOtherwise)
          u"1.16+2:CapitalLetters, 2.2+2:CapitalLetters"_s},
         {"capital pragma", u"#PRAGMA Enable old_equal_ff\nA0: 01\n#pragma disable OLD_EQUAL_FF"_s,
          u"2:000000A0 FF|01, 1.1+7:CapitalLetters, 1.9+6:CapitalLetters, 3.17+12:CapitalLetters"_s},
-        {"a comment right after the bytes", u"A0: 0x12;c\nA1: 34//c\n+0#c"_s,
-         u"1:000000A0 |12, 2:000000A1 |34, 1.9+1:CommentWithoutBlank, 2.7+2:CommentWithoutBlank, "
-         u"3.3+1:CommentWithoutBlank"_s},
+        {"a comment right after the bytes", u"A0: 0x12;c\nA1: 34//c\nA2: 56;c\n+0#c"_s,
+         u"1:000000A0 |12, 2:000000A1 |34, 3:000000A2 |56, 1.9+1:CommentWithoutBlank, 2.7+2:CommentWithoutBlank, "
+         u"3.7+1:CommentWithoutBlank, 4.3+1:CommentWithoutBlank"_s},
         {"unknown escapes", u"A0: \"\\q\"\nA1: '\\u0410'\nA2: \"\\X41\""_s,
          u"1:000000A0 |71, 2:000000A1 |75003000340031003000, 3:000000A2 |41, 1.6+2:UnknownEscape, "
          u"2.6+2:UnknownEscape, 3.6+2:CapitalLetters"_s},
         {"a signed number too large for its size", u"A0: 0i+200\nA1: 0i+127\nA2: 0i200"_s,
          u"1:000000A0 |C8, 2:000000A1 |7F, 3:000000A2 |C8, 1.5+6:SignedOutOfRange"_s},
-        {"a bare CR", u"A0:\r01"_s, u"1:000000A0 |01, 1.4+1:BareCarriageReturn"_s},
+        {"a bare CR", u"A0:\r01\nA1: 02\r\r\nA2: 03\r"_s,
+         u"1:000000A0 |01, 2:000000A1 |02, 3:000000A2 |03, 1.4+1:BareCarriageReturn, 2.7+1:BareCarriageReturn, "
+         u"3.7+1:BareCarriageReturn"_s},
         {"none on a line that cannot be read", u"+ A000000G\nA0 : 0Z"_s, u"1.1+10:OffsetNotHex, 2.6+2:NotHexBytes"_s},
     });
 }

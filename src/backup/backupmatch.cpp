@@ -56,41 +56,52 @@ void BackupImage::add(qint64 at, QByteArray bytes)
 
 QByteArrayView BackupImage::bytes(qint64 at, qint64 length) const
 {
-    // The last piece that starts at or before `at`.
-    auto piece = std::upper_bound(m_pieces.begin(), m_pieces.end(), at,
-                                  [](qint64 a, const auto &p) { return a < p.first; });
-    if (piece == m_pieces.begin() || at + length > (piece - 1)->first + (piece - 1)->second.size())
-        return {}; // not read: the check was given another backup's pieces
-    --piece;
-    return QByteArrayView(piece->second).sliced(at - piece->first, length);
+    const auto holds = [&](std::size_t i) {
+        return at >= m_pieces[i].first && at + length <= m_pieces[i].first + m_pieces[i].second.size();
+    };
+    if (m_last >= m_pieces.size() || !holds(m_last)) {
+        // The last piece that starts at or before `at`.
+        const auto piece = std::upper_bound(m_pieces.begin(), m_pieces.end(), at,
+                                            [](qint64 a, const auto &p) { return a < p.first; });
+        if (piece == m_pieces.begin() || !holds(std::size_t(piece - m_pieces.begin()) - 1))
+            return {}; // not read: the check was given another backup's pieces
+        m_last = std::size_t(piece - m_pieces.begin()) - 1;
+    }
+    return QByteArrayView(m_pieces[m_last].second).sliced(at - m_pieces[m_last].first, length);
 }
 
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize)
 {
-    std::size_t records = 0;
-    for (const PatchReading *reading : readings)
-        records += reading->records.size();
-    std::vector<FileRange> wanted;
-    wanted.reserve(records);
-    for (const PatchReading *reading : readings) {
-        for (const PatchRecord &record : reading->records) {
-            if (inside(record, backupSize) && recordLength(record) > 0)
-                wanted.push_back({record.address, recordLength(record)});
-        }
-    }
-    const auto byStart = [](const FileRange &a, const FileRange &b) { return a.at < b.at; };
-    // Patches are mostly written in the order of their addresses.
-    if (!std::is_sorted(wanted.begin(), wanted.end(), byStart))
-        std::sort(wanted.begin(), wanted.end(), byStart);
     std::vector<FileRange> ranges;
-    for (const FileRange &range : wanted) {
+    const auto take = [&](FileRange range) {
         if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether) {
             FileRange &last = ranges.back();
             last.length = std::max(last.length, range.at + range.length - last.at);
         } else {
             ranges.push_back(range);
         }
+    };
+    // Patches are mostly written in the order of their addresses: taken as
+    // they come while they are, sorted first where they are not.
+    std::vector<FileRange> wanted;
+    for (const PatchReading *reading : readings) {
+        for (const PatchRecord &record : reading->records) {
+            if (!inside(record, backupSize) || recordLength(record) == 0)
+                continue;
+            const FileRange range{record.address, recordLength(record)};
+            if (wanted.empty() && (ranges.empty() || range.at >= ranges.back().at))
+                take(range);
+            else
+                wanted.push_back(range);
+        }
     }
+    if (wanted.empty())
+        return ranges;
+    wanted.insert(wanted.end(), ranges.begin(), ranges.end());
+    std::sort(wanted.begin(), wanted.end(), [](const FileRange &a, const FileRange &b) { return a.at < b.at; });
+    ranges.clear();
+    for (const FileRange &range : wanted)
+        take(range);
     return ranges;
 }
 

@@ -23,6 +23,8 @@ public:
 private:
     qint64 m_size;
     std::vector<std::pair<qint64, QByteArray>> m_pieces;
+    // The piece last looked in: records mostly come in the order of their addresses.
+    mutable std::size_t m_last = 0;
 };
 
 // What of a backup a check of these readings compares: every record inside

@@ -1,5 +1,7 @@
 #include "patchreader.h"
+#include "patchreader_p.h"
 
+#include "plainrecord.h"
 #include "scanner.h"
 
 #include <algorithm>
@@ -19,32 +21,6 @@ constexpr qint64 tooLarge = -2;
 bool isPlaceholder(char16_t a, char16_t b)
 {
     return a == '?' || b == '?' || (a == b && !isHex(a));
-}
-
-// How many whole bytes of hex digits stand at `run`, `most` at the most; with
-// `out`, their values too. Four digits at a time, then one byte at a time.
-qsizetype hexRun(const char16_t *run, qsizetype most, char *out)
-{
-    qsizetype done = 0;
-    if (out) {
-        for (; done + 2 <= most; done += 2) {
-            const char16_t *const d = run + 2 * done;
-            const int a = hexValue(d[0]), b = hexValue(d[1]), c = hexValue(d[2]), e = hexValue(d[3]);
-            if ((a | b | c | e) < 0)
-                break;
-            out[done] = char(a << 4 | b);
-            out[done + 1] = char(c << 4 | e);
-        }
-    } else {
-        while (done + 2 <= most
-               && (hexValue(run[2 * done]) | hexValue(run[2 * done + 1]) | hexValue(run[2 * done + 2]) | hexValue(run[2 * done + 3])) >= 0)
-            done += 2;
-    }
-    for (; done < most && (hexValue(run[2 * done]) | hexValue(run[2 * done + 1])) >= 0; ++done) {
-        if (out)
-            out[done] = char(hexValue(run[2 * done]) << 4 | hexValue(run[2 * done + 1]));
-    }
-    return done;
 }
 
 bool startsItem(char16_t c)
@@ -128,9 +104,10 @@ private:
 class Reader
 {
 public:
-    Reader(QStringView text, RecordBytes bytes)
+    Reader(QStringView text, RecordBytes bytes, bool inFull)
         : m_scanner(text, m_findings)
         , m_bytes(m_reading.bytes, bytes, text.size() / 2)
+        , m_inFull(inFull)
     {
         // A record line is rarely shorter.
         m_reading.records.reserve(std::size_t(text.size() / 64));
@@ -141,6 +118,8 @@ public:
     PatchReading read()
     {
         while (!m_scanner.atEnd()) {
+            if (!m_inFull && plainRecord())
+                continue;
             m_findings.startStatement();
             const qsizetype bytes = m_bytes.size();
             const std::size_t anyBytes = m_reading.anyBytes.size();
@@ -173,6 +152,40 @@ private:
     };
 
     bool failed() const { return m_findings.failed(); }
+
+    // The line at the cursor, if it is a record in its plainest form.
+    bool plainRecord()
+    {
+        constexpr qsizetype most = 256;
+        const char16_t *const text = m_scanner.text().utf16();
+        const char16_t *const end = text + m_scanner.text().size();
+        const qsizetype at = m_bytes.size();
+        const std::optional<PlainRecord> plain = readPlainRecord(text + m_scanner.at(), end, m_bytes.room(most), most);
+        if (!plain)
+            return false;
+        m_bytes.commit(plain->firstSize + plain->secondSize);
+        const bool two = plain->secondSize > 0;
+        PatchRecord record{m_scanner.line(), quint32(m_reading.offset + plain->address),
+                           two ? plain->secondSize : plain->firstSize, 0, two ? at + plain->firstSize : at, 0};
+        addRecord(record, two, at, plain->firstSize);
+        m_scanner.passLine(plain->lineEnd == end ? -1 : plain->lineEnd - text);
+        return true;
+    }
+
+    // The record joins the reading, with its old bytes as written in the first
+    // of two fields, or as old_equal_ff implies them.
+    void addRecord(PatchRecord &record, bool two, qsizetype firstAt, qsizetype firstSize)
+    {
+        if (two) {
+            record.oldAt = firstAt;
+            record.oldSize = firstSize;
+        } else if (m_reading.pragmaOn[int(Pragma::OldEqualFf)]) {
+            record.oldAt = m_bytes.size();
+            record.oldSize = record.newSize;
+            m_bytes.fill(record.newSize, char(0xFF));
+        }
+        m_reading.records.push_back(record);
+    }
 
     void error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {})
     {
@@ -336,15 +349,7 @@ private:
             return;
 
         PatchRecord record{m_start.line, quint32(m_reading.offset + address), news.size, 0, news.at, 0};
-        if (two) {
-            record.oldAt = first.at;
-            record.oldSize = first.size;
-        } else if (m_reading.pragmaOn[int(Pragma::OldEqualFf)]) {
-            record.oldAt = m_bytes.size();
-            record.oldSize = news.size;
-            m_bytes.fill(news.size, char(0xFF));
-        }
-        m_reading.records.push_back(record);
+        addRecord(record, two, first.at, first.size);
     }
 
     Field field()
@@ -502,6 +507,7 @@ private:
     // Hex digits, the bulk of a patch, make a byte of two.
     Bytes m_bytes;
     Mark m_start{}; // where the statement being read starts
+    bool m_inFull;
 };
 
 } // namespace
@@ -528,5 +534,10 @@ bool pragmaOnAtStart(Pragma pragma)
 
 PatchReading readPatchText(QStringView text, RecordBytes bytes)
 {
-    return Reader(text, bytes).read();
+    return Reader(text, bytes, false).read();
+}
+
+PatchReading readPatchTextInFull(QStringView text, RecordBytes bytes)
+{
+    return Reader(text, bytes, true).read();
 }

@@ -109,6 +109,7 @@ public:
     bool atEnd() const { return m_at >= m_size; }
     qsizetype at() const { return m_at; }
     Mark mark() const { return {m_at, m_line, int(m_at - m_lineStart) + 1}; }
+    int line() const { return m_line; }
 
     // The character `ahead` of the cursor as it stands, or pastEnd.
     char16_t peek(qsizetype ahead = 0) const
@@ -155,6 +156,15 @@ public:
     // comments are found in it as everywhere. Returns where the statement's
     // last character that is neither blank nor comment ends.
     qsizetype skipLine();
+    // To the start of the next line, past the line feed at `lineFeed`; to the
+    // end where there is none.
+    void passLine(qsizetype lineFeed)
+    {
+        if (lineFeed < 0)
+            m_at = m_size;
+        else
+            newLine(lineFeed);
+    }
 
     // A text in quotes, from its opening quote to past its closing one. Its
     // bytes go to `bytes` where given: Windows-1251 for "text", UTF-16LE for
