@@ -11,8 +11,8 @@
 #include "patchformat/patchwarnings.h"
 #include "support/programfolder.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -55,8 +55,10 @@ void writeBackup(const QString &path, qint64 size, QStringView text)
         if (record.address + record.oldSize <= size)
             bytes.replace(record.address, record.oldSize, reading.oldBytes(record).toByteArray());
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size)
+    // Synced, as a backup kept for long is: else the kernel would still be
+    // writing 64 MiB back to the disk while the check is timed.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size || !file.commit())
         qFatal("cannot write %s", qPrintable(path));
 }
 

@@ -95,6 +95,8 @@ TEST(PatchReader, ReadsRecordsAndTheirBytesAsTheToolDoes)
          u"2:000000A0 FFFF|0102, 3:000000A1 03|04, 5:000000A0 |0102"_s},
         {"plain records", u"\tA0:\v0102\f0304 ; c\r\nA1:01\r\n000000001: 01\nA2: 01   "_s,
          u"1:000000A0 0102|0304, 2:000000A1 |01, 3:00000001 |01, 4:000000A2 |01"_s},
+        {"near plain records", u"A0: 01,02\nA1: 0102 03 ; c\nA2: 01 /* c */\nA3: 01 // c\nA4: 01 # c\nA5:\t0102\t0304\t"_s,
+         u"1:000000A0 |0102, 2:000000A1 0102|03, 3:000000A2 |01, 4:000000A3 |01, 5:000000A4 |01, 6:000000A5 0102|0304"_s},
         {"old bytes longer than new", u"A0: 010203 AABB"_s, u"1:000000A0 010203|AABB"_s},
         // Items: hex, 0x, 0n and 0i numbers, texts; together or joined by commas.
         {"0x", u"A0: 0x1234\nA1: 0x123\nA2: 0x1\nA3: 0x12345678"_s,
