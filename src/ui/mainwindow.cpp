@@ -258,8 +258,11 @@ void MainWindow::handOver()
     const QString warning = handoverWarning(text, reading, more);
     if (!warning.isEmpty() && !askToGoOn(this, messageTitle, warning, QStringLiteral("Передать всё равно")))
         return;
+    // The text as checked is the text written, taken from the box once.
+    PlainTextHolder checked;
+    checked.setText(text);
     // The script only runs on a complete tmp.vkp.
-    Status failure = ExportPatchText(*m_patchText);
+    Status failure = ExportPatchText(checked);
     if (!failure)
         failure = LaunchFlasherScript();
     if (failure)

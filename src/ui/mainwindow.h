@@ -10,7 +10,6 @@
 #include <optional>
 
 class QListWidget;
-class QMimeData;
 
 struct Failure;
 
