@@ -1,13 +1,19 @@
 // Arbitrary bytes as a patch file: appended to an empty text, handed over and
 // read back, every line must come out byte for byte and the export must be
-// the text plus CR LF. Read as the flashing tool would, the text gives the
-// same reading every time, whether plain records take the quick way or not,
-// and a line it cannot read changes nothing of what is found after it. Matched against a made-up backup of the same bytes, the
-// pieces a check reads tell what the whole backup tells.
+// the text plus CR LF. Read as the flashing tool would, the appended text and
+// the file's own text, lone CRs and all, give the same reading every time,
+// whether plain records take the quick way or not, and a line it cannot read
+// changes nothing of what is found after it. Matched against a made-up backup
+// of the same bytes, the pieces a check reads tell what the whole backup
+// tells. Whatever the file holds, everything that reads it says something:
+// its description, its entry's state and words, the backup check's words.
 #include "assembly/assembly.h"
+#include "backup/backupfile.h"
 #include "backup/backupmatch.h"
 #include "backup/backupwords.h"
+#include "entries/entrystate.h"
 #include "handover/handover.h"
+#include "patchformat/description.h"
 #include "patchformat/findingwords.h"
 #include "patchformat/patchreader_p.h"
 #include "patchformat/patchwarnings.h"
@@ -24,6 +30,28 @@ void check(bool ok)
 {
     if (!ok)
         std::abort();
+}
+
+struct Line {
+    QStringView text;
+    QStringView end; // CR LF, LF, a CR alone, or nothing at the end
+};
+
+// The text's lines as the reader and an append end them.
+std::vector<Line> splitLines(QStringView text)
+{
+    std::vector<Line> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\n' && text[i] != u'\r')
+            continue;
+        const qsizetype endLength = text.sliced(i).startsWith(u"\r\n") ? 2 : 1;
+        lines.push_back({text.sliced(start, i - start), text.sliced(i, endLength)});
+        i += endLength - 1;
+        start = i + 1;
+    }
+    lines.push_back({text.sliced(start), {}});
+    return lines;
 }
 
 // Whether a line, as a reading of its own sees it, leaves nothing open at its
@@ -78,22 +106,65 @@ QStringList foundAfter(const PatchReading &reading, int line, qsizetype shift)
     return found;
 }
 
-// Each of the first few lines the tool cannot read, emptied: nothing after it changes.
+// Each of the first few lines the tool cannot read, blanked: nothing after it changes.
 void checkUnreadableLinesStandAlone(const QString &text, const PatchReading &reading)
 {
-    const QStringList lines = text.split(u'\n');
+    const std::vector<Line> lines = splitLines(text);
     int checked = 0;
     for (const Finding &f : reading.findings) {
-        const int at = f.line - 1;
-        const QStringView line = QStringView(lines[at]).chopped(lines[at].endsWith(u'\r') ? 1 : 0);
-        const bool joined = at > 0 && QStringView(lines[at - 1]).chopped(lines[at - 1].endsWith(u'\r') ? 1 : 0).endsWith(u'\\');
-        if (severity(f.kind) != Severity::Unreadable || joined || !leavesNothingOpen(line) || ++checked > 4)
+        const std::size_t at = std::size_t(f.line - 1);
+        const bool joined = at > 0 && lines[at - 1].text.endsWith(u'\\');
+        if (severity(f.kind) != Severity::Unreadable || joined || !leavesNothingOpen(lines[at].text) || ++checked > 4)
             continue;
-        QStringList emptied = lines;
-        emptied[at] = lines[at].endsWith(u'\r') ? QStringLiteral("\r") : QString();
-        const qsizetype shift = line.size();
-        check(foundAfter(readPatchText(emptied.join(u'\n')), f.line, shift) == foundAfter(reading, f.line, 0));
+        // A blank rather than nothing: a CR alone before it and its LF would
+        // otherwise make one line end.
+        QString emptied;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            emptied += (i == at ? QStringView(u" ") : lines[i].text).toString() + lines[i].end.toString();
+        const qsizetype shift = lines[at].text.size() - 1;
+        check(foundAfter(readPatchText(emptied), f.line, shift) == foundAfter(reading, f.line, 0));
     }
+}
+
+// One reading of `text`, checked every way the program reads it.
+PatchReading checkReading(const QString &text)
+{
+    const PatchReading reading = readPatchText(text);
+    check(reading == readPatchTextInFull(text));
+    check(readPatchText(text, RecordBytes::Counted) == readPatchTextInFull(text, RecordBytes::Counted));
+    check(handoverWarning(text, reading) == handoverWarning(text, readPatchText(text)));
+    const qsizetype lines = qsizetype(splitLines(text).size());
+    for (const Finding &finding : reading.findings) {
+        check(finding.line >= 1 && finding.line <= lines && finding.column >= 1 && finding.length >= 0);
+        check(finding.at + finding.length <= text.size() && !findingWords(finding, text).isEmpty());
+    }
+    checkUnreadableLinesStandAlone(text, reading);
+    const QStringList description = patchDescription(text);
+    check(description.size() <= descriptionLines);
+    for (const QString &line : description)
+        check(line.size() <= descriptionLineLength);
+    return reading;
+}
+
+// The file as an entry of the list: its state against a backup, and what it
+// says of itself, in words.
+void checkEntry(const ProgramFolder &folder)
+{
+    static const Backup backup = [&] {
+        QByteArray flash(smallestBackup, Qt::Uninitialized);
+        for (qsizetype i = 0; i < flash.size(); ++i)
+            flash[i] = char(i * 7);
+        folder.write(QStringLiteral("../full.bin"), flash);
+        Backup chosen;
+        check(!chooseBackup(folder.file(QStringLiteral("../full.bin")), chosen));
+        return chosen;
+    }();
+    Status failure;
+    const std::vector<EntryState> states = lookAtEntries(backup, failure);
+    check(!failure);
+    const EntryState &entry = states[std::size_t(patchCategory(Category::Del).entries.size())]; // f0.h
+    check(entry.category == Category::Fast && entry.index == 0 && entry.file == EntryState::File::Present);
+    check(entry.backup.has_value() && !entryAbout(entry).isEmpty());
 }
 
 // The input as a backup: whole, and as the pieces a check would read of it.
@@ -133,17 +204,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray textBytes;
     check(!encodeCodePage(text, textBytes) && exported == textBytes + "\r\n");
 
-    const PatchReading reading = readPatchText(text);
-    check(reading == readPatchTextInFull(text));
-    check(readPatchText(text, RecordBytes::Counted) == readPatchTextInFull(text, RecordBytes::Counted));
-    check(handoverWarning(text, reading) == handoverWarning(text, readPatchText(text)));
-    const qsizetype lines = text.count(u'\n') + 1;
-    for (const Finding &finding : reading.findings) {
-        check(finding.line >= 1 && finding.line <= lines && finding.column >= 1 && finding.length >= 0);
-        check(finding.at + finding.length <= text.size() && !findingWords(finding, text).isEmpty());
-    }
-    checkUnreadableLinesStandAlone(text, reading);
+    const PatchReading reading = checkReading(text);
+    checkReading(decodeCodePage(bytes));
     checkAgainstMadeUpBackup(reading, bytes);
     appendWarning(readPatchText(QStringView(text).sliced(2)), QStringLiteral("f0.h"));
+    checkEntry(folder);
     return 0;
 }

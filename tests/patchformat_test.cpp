@@ -98,6 +98,13 @@ TEST(PatchReader, ReadsRecordsAndTheirBytesAsTheToolDoes)
         {"near plain records", u"A0: 01,02\nA1: 0102 03 ; c\nA2: 01 /* c */\nA3: 01 // c\nA4: 01 # c\nA5:\t0102\t0304\t"_s,
          u"1:000000A0 |0102, 2:000000A1 0102|03, 3:000000A2 |01, 4:000000A3 |01, 5:000000A4 |01, 6:000000A5 0102|0304"_s},
         {"old bytes longer than new", u"A0: 010203 AABB"_s, u"1:000000A0 010203|AABB"_s},
+        // The quick pass takes 64 bytes of a field at a time and 256 of a record.
+        {"a field of 65 bytes", u"A0: "_s + u"0123456789ABCDEF"_s.repeated(8) + u"AB"_s,
+         u"1:000000A0 |"_s + u"0123456789ABCDEF"_s.repeated(8) + u"AB"_s},
+        {"a record of 257 bytes", u"A0: "_s + u"00112233"_s.repeated(32) + u"44 "_s + u"FEDCBA98"_s.repeated(32) + u"\nA1: 01"_s,
+         u"1:000000A0 "_s + u"00112233"_s.repeated(32) + u"44|"_s + u"FEDCBA98"_s.repeated(32) + u", 2:000000A1 |01"_s},
+        {"one field of 257 bytes", u"A0: "_s + u"00112233"_s.repeated(64) + u"44"_s,
+         u"1:000000A0 |"_s + u"00112233"_s.repeated(64) + u"44"_s},
         // Items: hex, 0x, 0n and 0i numbers, texts; together or joined by commas.
         {"0x", u"A0: 0x1234\nA1: 0x123\nA2: 0x1\nA3: 0x12345678"_s,
          u"1:000000A0 |3412, 2:000000A1 |2301, 3:000000A2 |01, 4:000000A3 |78563412"_s},
@@ -142,6 +149,16 @@ TEST(PatchReader, ReportsWhatTheToolCannotReadWhereItStands)
          u"1:000000A0 |01, 4:000000A3 |01, 2.6+2:CommentMarkInText, 4.8+2:UnclosedComment"_s},
         {"an escaped /* after an error opens nothing", u"A0000000: 0Z \"\\/*\"\nA0000010: 01\n+10\n0: 02"_s,
          u"2:A0000010 |01, 4:00000010 |02, 1.11+2:NotHexBytes"_s},
+        // A */ in a text opens nothing: the text goes on, escapes and all.
+        {"an escaped /* after a */ in a text opens nothing", u"A0000000: \"*/\\/*\"\nA0000010: 01"_s,
+         u"2:A0000010 |01, 1.12+2:CommentMarkInText"_s},
+        {"a */ in a text, and a */ further down", u"A0: \"*/\\/*\"\nA1: 01\nA2: 02 */\nA3: 03"_s,
+         u"2:000000A1 |01, 3:000000A2 |02, 4:000000A3 |03, 1.6+2:CommentMarkInText, 3.8+2:StrayCommentEnd"_s},
+        {"the span to the line's end takes in a text", u"A0: 01 02 \"ab\" ; c"_s, u"1.11+4:TooManyFields"_s},
+        {"columns after a comment over lines", u"/* a\n b */ A0: 0Z\n/* c\r */A1: 0Y"_s,
+         u"2.11+2:NotHexBytes, 4.8+2:NotHexBytes"_s},
+        {"a /*/ closes nothing", u"/*/ A0: 01\n*/ A1: 02"_s, u"2:000000A1 |02"_s},
+        {"#pragmatic is a comment", u"#pragmatic\n#pragma_x\nA0: 01"_s, u"3:000000A0 |01"_s},
         {"the whole line quoted", u"A0123456 01 02\nA0G: 01 ; c"_s, u"1.1+14:NotAStatement, 2.1+7:NotAStatement"_s},
         {"comments where blanks stand", u"#pragma enable /* c */ old_equal_ff\nA0/* c */: 01\n+/* c */A0000000\n1: 02"_s,
          u"2:000000A0 FF|01, 4:A0000001 FF|02, 2.3+7:BlankBeforeColon, 3.2+7:BlankAfterSign"_s},
@@ -163,17 +180,27 @@ TEST(PatchReader, DoubtsWhereTheToolMayReadOtherwise)
          u"1.16+2:CapitalLetters, 2.2+2:CapitalLetters"_s},
         {"capital pragma", u"#PRAGMA Enable old_equal_ff\nA0: 01\n#pragma disable OLD_EQUAL_FF"_s,
          u"2:000000A0 FF|01, 1.1+7:CapitalLetters, 1.9+6:CapitalLetters, 3.17+12:CapitalLetters"_s},
-        {"a comment right after the bytes", u"A0: 0x12;c\nA1: 34//c\nA2: 56;c\n+0#c"_s,
-         u"1:000000A0 |12, 2:000000A1 |34, 3:000000A2 |56, 1.9+1:CommentWithoutBlank, 2.7+2:CommentWithoutBlank, "
-         u"3.7+1:CommentWithoutBlank, 4.3+1:CommentWithoutBlank"_s},
+        // Real patches write a ; right after the bytes, and the tool reads it so.
+        {"a comment right after the bytes", u"A0: 0x12;c\nA1: 34//c\nA2: 56;c\n+0#c\nA3: 0102 AABB; c"_s,
+         u"1:000000A0 |12, 2:000000A1 |34, 3:000000A2 |56, 5:000000A3 0102|AABB, 2.7+2:CommentWithoutBlank, "
+         u"4.3+1:CommentWithoutBlank"_s},
         {"unknown escapes", u"A0: \"\\q\"\nA1: '\\u0410'\nA2: \"\\X41\""_s,
          u"1:000000A0 |71, 2:000000A1 |75003000340031003000, 3:000000A2 |41, 1.6+2:UnknownEscape, "
          u"2.6+2:UnknownEscape, 3.6+2:CapitalLetters"_s},
         {"a signed number too large for its size", u"A0: 0i+200\nA1: 0i+127\nA2: 0i200"_s,
          u"1:000000A0 |C8, 2:000000A1 |7F, 3:000000A2 |C8, 1.5+6:SignedOutOfRange"_s},
+        // A CR alone ends a line, as in the text box, whatever the line holds;
+        // at the very end nothing could be read otherwise.
         {"a bare CR", u"A0:\r01\nA1: 02\r\r\nA2: 03\r"_s,
-         u"1:000000A0 |01, 2:000000A1 |02, 3:000000A2 |03, 1.4+1:BareCarriageReturn, 2.7+1:BareCarriageReturn, "
+         u"3:000000A1 |02, 5:000000A2 |03, 1.1+3:NoBytes, 1.4+1:BareCarriageReturn, 2.1+2:NotAStatement, "
          u"3.7+1:BareCarriageReturn"_s},
+        {"a bare CR ends a comment", u"; c\rA0000000: 01\n// c\rA1: 02"_s,
+         u"2:A0000000 |01, 4:000000A1 |02, 1.4+1:BareCarriageReturn, 3.5+1:BareCarriageReturn"_s},
+        {"a bare CR between records", u"A0000000: 01\r00000010: 02"_s,
+         u"1:A0000000 |01, 2:00000010 |02, 1.13+1:BareCarriageReturn"_s},
+        {"a bare CR in a text or after a joining backslash", u"A0: \"a\rb\"\nA1: 01\\\r02"_s,
+         u"3:000000A1 |0102, 1.5+2:UnclosedQuote, 1.7+1:BareCarriageReturn, 2.1+2:NotAStatement, "
+         u"3.8+1:BareCarriageReturn"_s},
         {"none on a line that cannot be read", u"+ A000000G\nA0 : 0Z"_s, u"1.1+10:OffsetNotHex, 2.6+2:NotHexBytes"_s},
     });
 }
@@ -290,7 +317,18 @@ TEST(PatchWarnings, NamesEachFindingInItsOwnWords)
         {u"*/ A0: 01"_s, u"в строке 1 «*/» без открывающего «/*»: уберите его"_s},
         {u"#pragma enable UNDO"_s, u"строку 1 прошивальщик может прочесть иначе: «UNDO» пишут строчными буквами: «undo»"_s},
         {u"A0: '\\u0410'"_s, u"строку 1 прошивальщик может прочесть иначе: в тексте «\\u» — такой замены нет, прочитано как «u»"_s},
-        {u"A0: 01;c"_s, u"строку 1 прошивальщик может прочесть иначе: комментарий «;» вплотную к записи: поставьте перед ним пробел"_s},
+        {u"A0: 01//c"_s, u"строку 1 прошивальщик может прочесть иначе: комментарий «//» вплотную к записи: поставьте перед ним пробел"_s},
+        {u"+A000000G"_s, u"строку 1 прошивальщик не прочтёт: смещение «+A000000G» — не шестнадцатеричное число"_s},
+        {u"-100000000"_s, u"строку 1 прошивальщик не прочтёт: смещение «-100000000» больше FFFFFFFF"_s},
+        {u"A0: 0i12345678901"_s, u"строку 1 прошивальщик не прочтёт: в числе «0i12345678901» 11 цифр, а пишут 1–3, 5, 8, 10, 13, 15, 17 или 20"_s},
+        {u"A0: 0i123456789012345678901"_s, u"строку 1 прошивальщик не прочтёт: в числе «0i123456789012345678901» 21 цифра, а пишут 1–3, 5, 8, 10, 13, 15, 17 или 20"_s},
+        {u"+ /* c */ A0\n+0"_s, u"строку 1 прошивальщик может прочесть иначе: комментарий между знаком смещения и числом: пишите их слитно, как «+A0000000»"_s},
+        {u"A0 /* c */ : 01"_s, u"строку 1 прошивальщик может прочесть иначе: комментарий перед двоеточием: пишите адрес и «:» слитно"_s},
+        {u"A0 : 01"_s, u"строку 1 прошивальщик может прочесть иначе: пробел перед двоеточием: пишите адрес и «:» слитно"_s},
+        // A quote of 24 characters whole, a longer one cut.
+        {u"ABCDEFGHIJKLMNOPQRSTUVWX"_s, u"строку 1 прошивальщик не прочтёт: «ABCDEFGHIJKLMNOPQRSTUVWX» — не запись «адрес: байты», не смещение и не #pragma"_s},
+        {u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s, u"строку 1 прошивальщик не прочтёт: «ABCDEFGHIJKLMNOPQRSTUVW…» — не запись «адрес: байты», не смещение и не #pragma"_s},
+        {u"A0: 01\rA1: 02"_s, u"строку 1 прошивальщик может прочесть иначе: символ CR без LF прочитан как конец строки, а прошивальщик может прочесть его иначе"_s},
     };
     for (const auto &c : cases) {
         const PatchReading reading = readPatchText(c.text);
@@ -318,6 +356,18 @@ TEST(PatchDescription, IsTheFirstBlockOfCommentsAtTheTop)
         {(u";"_s + longLine + u"\n"_s).repeated(20), QStringList(15, cutLine)},
         {(u"; "_s + fullLine + u"\n"_s).repeated(15), QStringList(15, fullLine)},
         {(u"; z\n"_s).repeated(16), QStringList(14, u"z"_s) << u"z…"_s},
+        // Empty comment lines at the top or the end are no part of it, however many.
+        {u";\r\n;\r\n"_s, {}},
+        {u";\r\n"_s.repeated(16) + u"A0: 01"_s, {}},
+        {u";\r\n"_s.repeated(17) + u"; title\r\nA0: 01"_s, {u"title"_s}},
+        {u";\n"_s.repeated(1000) + u"; late title"_s, {u"late title"_s}},
+        {u"; a\r\n"_s + u";\r\n"_s.repeated(13) + u"; b"_s, QStringList{u"a"_s} << QStringList(13, QString()) << u"b"_s},
+        {u"; a\r\n"_s + u";\r\n"_s.repeated(14) + u"; b"_s, {u"a…"_s}},
+        {u"; a\r\n"_s + u";\r\n"_s.repeated(15) + u"; b"_s, {u"a…"_s}},
+        {u"; a\r\n;\r\n;\r\nA0: 01"_s, {u"a"_s}},
+        // Lines end where an append ends them: at CR LF, LF or a CR alone.
+        {u"; one\r; two\r\rA0: 01"_s, {u"one"_s, u"two"_s}},
+        {u"; one\r;\r; two\n\r; not this"_s, {u"one"_s, u""_s, u"two"_s}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(patchDescription(c.text), c.lines) << c.text.toStdString();

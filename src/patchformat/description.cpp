@@ -27,13 +27,15 @@ bool lineComment(QStringView &line)
 QStringList patchDescription(QStringView text)
 {
     QStringList lines;
+    qsizetype blanks = 0; // empty lines since the last one with words, not yet kept
     bool inBlock = false, more = false;
     for (qsizetype start = 0; start < text.size() && !more;) {
-        qsizetype end = text.indexOf(QChar(u'\n'), start);
-        if (end < 0)
-            end = text.size();
+        // Lines end as an append ends them: at CR LF, LF or a CR alone.
+        qsizetype end = start;
+        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
         QStringView line = text.sliced(start, end - start).trimmed();
-        start = end + 1;
+        start = end + (text.sliced(end).startsWith(u"\r\n") ? 2 : 1);
 
         if (!inBlock && line.startsWith(u"/*")) {
             inBlock = true;
@@ -54,14 +56,19 @@ QStringList patchDescription(QStringView text)
                 line = line.first(close);
             }
         }
-        more = lines.size() == descriptionLines;
-        if (!more)
-            lines += cut(line.trimmed());
+        line = line.trimmed();
+        // Empty lines count only between lines with words.
+        if (line.isEmpty()) {
+            blanks += lines.isEmpty() ? 0 : 1;
+            continue;
+        }
+        more = lines.size() + blanks >= descriptionLines;
+        if (more)
+            break;
+        for (; blanks > 0; --blanks)
+            lines += QString();
+        lines += cut(line);
     }
-    while (!lines.isEmpty() && lines.front().isEmpty())
-        lines.removeFirst();
-    while (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
     if (more)
         lines.back() = lines.back().left(descriptionLineLength - 1) + u'…';
     return lines;

@@ -14,8 +14,12 @@ QString quoted(const Finding &finding, QStringView text)
 {
     constexpr qsizetype shown = 24;
     QStringView span = text.sliced(finding.at, finding.length);
-    if (const qsizetype lineEnd = span.indexOf(u'\n'); lineEnd >= 0)
-        span = span.first(lineEnd);
+    for (qsizetype i = 0; i < span.size(); ++i) {
+        if (span[i] == u'\n' || span[i] == u'\r') {
+            span = span.first(i);
+            break;
+        }
+    }
     span = span.trimmed();
     return span.size() > shown ? span.first(shown - 1).toString() + u'…' : span.toString();
 }
@@ -91,7 +95,7 @@ QString what(const Finding &f, QStringView text)
     case FindingKind::SignedOutOfRange:
         return QStringLiteral("«%1» со знаком «+» не помещается в свой размер: уберите «+»").arg(q);
     case FindingKind::BareCarriageReturn:
-        return QStringLiteral("символ CR без LF прочитан как пробел, а может оказаться концом строки");
+        return QStringLiteral("символ CR без LF прочитан как конец строки, а прошивальщик может прочесть его иначе");
     }
     return {};
 }

@@ -219,7 +219,9 @@ private:
             error(FindingKind::TrailingJunk, m_scanner.mark(), -1);
             return false;
         }
-        if (!m_scanner.afterGap() && m_scanner.atLineComment()) {
+        // Real patches write `01; c`, and the tool reads it so; a // or #
+        // right after an item may be taken for part of it.
+        if (!m_scanner.afterGap() && m_scanner.peek() != ';' && m_scanner.atLineComment()) {
             const qsizetype mark = m_scanner.peek() == '/' ? 2 : 1;
             doubt(FindingKind::CommentWithoutBlank, m_scanner.mark(), m_scanner.at() + mark);
         }

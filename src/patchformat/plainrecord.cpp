@@ -38,13 +38,13 @@ const char16_t *skipBlanks(const char16_t *at, const char16_t *end)
     return at;
 }
 
-// Whole bytes of hex digits, `most` at the most, up to a blank or the line's
-// end; 0 for anything else.
+// Whole bytes of hex digits, `most` at the most, up to a blank, a `;` or the
+// line's end; 0 for anything else.
 qsizetype hexField(const char16_t *&at, const char16_t *end, char *bytes, qsizetype most)
 {
     const qsizetype size = hexRun(at, std::min<qsizetype>((end - at) / 2, most), bytes);
     at += 2 * size;
-    return at == end || isBlank(*at) || *at == '\r' || *at == '\n' ? size : 0;
+    return at == end || isBlank(*at) || *at == ';' || *at == '\r' || *at == '\n' ? size : 0;
 }
 
 } // namespace
@@ -72,11 +72,12 @@ std::optional<PlainRecord> readPlainRecord(const char16_t *from, const char16_t 
     }
     // A comment is short: a plain look at each character beats a search.
     if (at != end && *at == ';') {
-        while (at != end && *at != '\n')
+        while (at != end && *at != '\n' && *at != '\r')
             ++at;
-    } else if (at != end && *at == '\r' && at + 1 != end && at[1] == '\n') {
-        ++at;
     }
+    // A CR alone is left to the full reading, which says so.
+    if (at != end && *at == '\r' && at + 1 != end && at[1] == '\n')
+        ++at;
     if (at != end && *at != '\n')
         return std::nullopt;
     return PlainRecord{address, first, second, at};

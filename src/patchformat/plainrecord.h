@@ -9,9 +9,8 @@ qsizetype hexRun(const char16_t *run, qsizetype most, char *out);
 
 // Nearly every line of a patch is a record in its plainest form: an address
 // of up to eight hex digits, a colon, one or two fields of hex bytes, and at
-// most a `;` comment set off by a blank. Such a line is read here in one
-// tight pass; any other is left to the full reading, which reads these lines
-// the same way.
+// most a `;` comment. Such a line is read here in one tight pass; any other
+// is left to the full reading, which reads these lines the same way.
 struct PlainRecord {
     quint32 address;
     qsizetype firstSize;

@@ -45,7 +45,7 @@ void Findings::doubt(FindingKind kind, Mark from, qsizetype to)
         m_doubts.push_back(finding(kind, from, to));
 }
 
-void Findings::misplaced(FindingKind kind, Mark from, qsizetype to)
+void Findings::standalone(FindingKind kind, Mark from, qsizetype to)
 {
     m_all.push_back(finding(kind, from, to));
 }
@@ -89,15 +89,25 @@ void Scanner::newLine(qsizetype lineFeed)
     m_lineStart = m_at;
 }
 
+void Scanner::passLineBreak()
+{
+    if (peek() == '\r' && peek(1) == '\n') {
+        newLine(m_at + 1);
+        return;
+    }
+    // Nothing follows a CR at the very end that could be read otherwise.
+    if (peek() == '\r' && m_at + 1 < m_size)
+        m_findings.standalone(FindingKind::BareCarriageReturn, mark(), m_at + 1);
+    newLine(m_at);
+}
+
 // A backslash at the very end of a line joins the next line on, wherever it stands.
 bool Scanner::skipJoin()
 {
-    if (peek() != '\\')
+    if (peek() != '\\' || (peek(1) != '\n' && peek(1) != '\r'))
         return false;
-    const char16_t next = peek(1);
-    if (next != '\n' && (next != '\r' || peek(2) != '\n'))
-        return false;
-    newLine(m_at + (next == '\n' ? 1 : 2));
+    ++m_at;
+    passLineBreak();
     return true;
 }
 
@@ -113,14 +123,15 @@ void Scanner::skipBlockComment()
     const Mark opened = mark();
     const qsizetype close = m_text.indexOf(u"*/", m_at + 2);
     const qsizetype end = close < 0 ? m_size : close + 2;
-    const QStringView inside = m_text.sliced(m_at, end - m_at);
-    if (const qsizetype lines = inside.count(u'\n')) {
-        m_line += int(lines);
-        m_lineStart = m_at + inside.lastIndexOf(u'\n') + 1;
+    for (qsizetype at = m_at; at < end; ++at) {
+        if (m_data[at] == '\n' || (m_data[at] == '\r' && (at + 1 == m_size || m_data[at + 1] != '\n'))) {
+            ++m_line;
+            m_lineStart = at + 1;
+        }
     }
     m_at = end;
     if (close < 0)
-        m_findings.misplaced(FindingKind::UnclosedComment, opened, opened.at + 2);
+        m_findings.standalone(FindingKind::UnclosedComment, opened, opened.at + 2);
 }
 
 bool Scanner::skipGapFrom(char16_t c)
@@ -129,14 +140,10 @@ bool Scanner::skipGapFrom(char16_t c)
     for (;; c = peek()) {
         if (isBlank(c)) {
             ++m_at;
-        } else if (c == '\r' && peek(1) != '\n' && !atEnd()) {
-            // A lone CR: a blank here, a line end to some tools.
-            m_findings.doubt(FindingKind::BareCarriageReturn, mark(), m_at + 1);
-            ++m_at;
         } else if (c == '/' && peek(1) == '*') {
             skipBlockComment();
         } else if (c == '*' && peek(1) == '/') {
-            m_findings.misplaced(FindingKind::StrayCommentEnd, mark(), m_at + 2);
+            m_findings.standalone(FindingKind::StrayCommentEnd, mark(), m_at + 2);
             m_at += 2;
         } else if (!skipJoin()) {
             break;
@@ -153,19 +160,19 @@ qsizetype Scanner::skipLine()
     qsizetype contentEnd = afterGap() ? m_gap.from.at : m_at;
     while (!atEnd()) {
         const char16_t c = peek();
-        if (c == '\n') {
-            newLine(m_at);
+        if (atLineBreak()) {
+            passLineBreak();
             break;
         }
         if (atLineComment()) {
             // A comment is short: a plain look at each character beats a search.
             qsizetype at = m_at;
-            while (at < m_size && m_data[at] != '\n')
+            while (at < m_size && m_data[at] != '\n' && m_data[at] != '\r')
                 ++at;
             m_at = at;
         } else if (c == '/' && peek(1) == '*') {
             skipBlockComment();
-        } else if (isBlank(c) || c == '\r' || skipJoin()) {
+        } else if (isBlank(c) || skipJoin()) {
             if (c != '\\')
                 ++m_at;
         } else if (c == '"' || c == '\'') {
@@ -233,6 +240,7 @@ bool Scanner::text(QByteArray *bytes)
 {
     const Mark from = mark();
     const char16_t quote = peek();
+    bool marked = false;
     ++m_at;
     for (;;) {
         const char16_t c = current();
@@ -242,12 +250,17 @@ bool Scanner::text(QByteArray *bytes)
         }
         if (c == quote) {
             ++m_at;
-            return true;
+            return !marked;
         }
         if (commentMarkAt()) {
-            // Left where it stands: the tool takes it for a comment all the same.
             m_findings.error(FindingKind::CommentMarkInText, mark(), m_at + 2);
-            return false;
+            // A /* or // is left where it stands: the tool takes it for a
+            // comment all the same. A */ opens nothing, and the text goes on.
+            if (c != '*')
+                return false;
+            marked = true;
+            m_at += 2;
+            continue;
         }
         bool raw = false;
         char16_t unit = c;

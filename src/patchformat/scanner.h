@@ -80,7 +80,9 @@ public:
     // `to` < 0: the span runs to where the statement ends.
     void error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {});
     void doubt(FindingKind kind, Mark from, qsizetype to);
-    void misplaced(FindingKind kind, Mark from, qsizetype to);
+    // Kept whatever becomes of the statement: comments out of place, and a
+    // lone CR, which ends a line whether or not the line can be read.
+    void standalone(FindingKind kind, Mark from, qsizetype to);
     // `contentEnd`: where the statement's last character that is neither blank
     // nor comment ends.
     void endStatement(qsizetype contentEnd)
@@ -172,14 +174,17 @@ public:
     bool text(QByteArray *bytes);
 
 private:
-    static bool startsGap(char16_t c) { return isBlank(c) || c == '/' || c == '*' || c == '\\' || c == '\r'; }
+    static bool startsGap(char16_t c) { return isBlank(c) || c == '/' || c == '*' || c == '\\'; }
     char16_t currentAfterJoins();
     bool skipGapFrom(char16_t c);
+    // CR LF, LF, or a CR alone, which the text box and an append take for a
+    // line end too.
     bool atLineBreak() const
     {
         const char16_t c = peek();
-        return c == '\n' || (c == '\r' && peek(1) == '\n');
+        return c == '\n' || c == '\r';
     }
+    void passLineBreak();
     bool commentMarkAt() const;
     void newLine(qsizetype lineFeed);
     bool skipJoin();
