@@ -3,6 +3,7 @@
 #include "backup/backupwords.h"
 
 #include "support/hold.h"
+#include "support/ordinaryuser.h"
 #include "support/printers.h"
 
 #include <QDir>
@@ -33,6 +34,7 @@ QByteArray madeUpBackup(qsizetype size)
 }
 
 const char *const stateNames[] = {"NoRecords", "Applied", "NotApplied", "PartlyApplied", "DoesNotFit", "Outside"};
+const char *const recordStateNames[] = {"Applied", "Fits", "Unchanged", "DoesNotFit", "Outside"};
 
 // The state, and the line of the first record at fault where there is one.
 QString verdict(const PatchMatch &match, const PatchReading &reading)
@@ -66,6 +68,7 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
         {"old bytes longer than new", u"100: 10203040 CC"_s, u"NotApplied"_s},
         {"no old bytes, new not there", u"100: CCDD"_s, u"NotApplied"_s},
         {"placeholders match any byte", u"100: 10XX30?? CCDDEEFF"_s, u"NotApplied"_s},
+        {"placeholders in a later record", u"F00: BABB CCDD\n100: 10XX30?? CCDDEEFF"_s, u"NotApplied"_s},
         {"old_equal_ff", u"#pragma enable old_equal_ff\n300: CC\n200: 5E"_s, u"PartlyApplied"_s},
         {"old_equal_ff, no FF there", u"#pragma enable old_equal_ff\n100: CC"_s, u"DoesNotFit@2"_s},
         {"some applied, others fit", u"100: 10203040 CCDDEEFF\n200: 0000 5E5E"_s, u"PartlyApplied"_s},
@@ -80,6 +83,26 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
     for (const auto &c : cases) {
         const PatchReading reading = readPatchText(c.patch);
         EXPECT_EQ(verdict(matchPatch(reading, backup), reading), c.verdict) << c.name;
+    }
+
+    // Each record on its own.
+    const struct {
+        const char *name;
+        QString patch;
+        QString states;
+    } records[] = {
+        {"old and new the same, both there", u"100: 10203040 10203040"_s, u"Unchanged"_s},
+        {"old and new the same, neither there", u"100: 99 99"_s, u"DoesNotFit"_s},
+        {"new there", u"200: 0000 5E5E\n200: 5E5E"_s, u"Applied Applied"_s},
+        {"old there, or none given", u"100: 10 CC\n101: CC"_s, u"Fits Fits"_s},
+        {"old bytes past the end", u"FFF: 8283 01\nFFF: 01"_s, u"Outside Fits"_s},
+    };
+    for (const auto &c : records) {
+        const PatchReading reading = readPatchText(c.patch);
+        QStringList states;
+        for (const RecordState state : matchPatch(reading, backup).records)
+            states += QLatin1String(recordStateNames[int(state)]);
+        EXPECT_EQ(states.join(u' '), c.states) << c.name;
     }
 }
 
@@ -97,16 +120,35 @@ TEST(BackupMatch, FindsEachRecordInThePieceThatHoldsIt)
     EXPECT_EQ(matchPatch(reading, pieces).records, matchPatch(reading, whole).records);
 }
 
-// Records near each other are read in one piece; those past the end not at all.
+// Records up to 4 KiB apart are read in one piece; those past the end not at all.
 TEST(BackupMatch, ReadsWhatItComparesAndNoMore)
 {
-    const PatchReading first = readPatchText(u"100: 0102\n2000: 01 02\n104: 03\nF00000: 01"_s);
-    const PatchReading second = readPatchText(u"10000: 01020304\n1000: 01\n40000000: 01"_s);
-    const PatchReading *readings[] = {&first, &second};
-    QList<QList<qint64>> ranges;
-    for (const FileRange &range : rangesToRead(readings, 0x100000))
-        ranges.append({range.at, range.length});
-    EXPECT_EQ(ranges, (QList<QList<qint64>>{{0x100, 0x1F01}, {0x10000, 4}}));
+    const struct {
+        const char *name;
+        QStringList patches;
+        QList<QList<qint64>> ranges; // at, length
+    } cases[] = {
+        {"near, out of order, past the end", {u"100: 0102\n2000: 01 02\n104: 03\nF00000: 01"_s, u"10000: 01020304\n1000: 01\n40000000: 01"_s},
+         {{0x100, 0x1F01}, {0x10000, 4}}},
+        {"exactly 4 KiB apart", {u"100: 01\n1101: 02"_s}, {{0x100, 0x1002}}},
+        {"a byte more than 4 KiB apart", {u"100: 01\n1102: 02"_s}, {{0x100, 1}, {0x1102, 1}}},
+        {"inside the one before", {u"100: 0102030405060708\n102: 01"_s}, {{0x100, 8}}},
+        {"inside the one before, out of order", {u"200: 01\n100: 0102030405060708\n102: 01"_s}, {{0x100, 0x101}}},
+        {"old bytes longer than new", {u"100: 010203 01"_s}, {{0x100, 3}}},
+        {"old bytes past the end", {u"FFFFF: 0102 01\nFFFFE: 01"_s}, {{0xFFFFE, 1}}},
+    };
+    for (const auto &c : cases) {
+        std::vector<PatchReading> read;
+        for (const QString &patch : c.patches)
+            read.push_back(readPatchText(patch));
+        std::vector<const PatchReading *> readings;
+        for (const PatchReading &reading : read)
+            readings.push_back(&reading);
+        QList<QList<qint64>> ranges;
+        for (const FileRange &range : rangesToRead(readings, 0x100000))
+            ranges.append({range.at, range.length});
+        EXPECT_EQ(ranges, c.ranges) << c.name;
+    }
 }
 
 TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
@@ -136,6 +178,18 @@ TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
     EXPECT_EQ(words(u"100: 10203040 CC\n200: 5E5E"_s),
               (QStringList{u"Патч есть в копии прошивки «full.bin» лишь отчасти:\nзаписано 1 из 2 записей, остальные к ней подходят."_s,
                            u"2: запись в строке 2 уже есть в копии прошивки «full.bin»: этот патч уже на телефоне"_s}));
+    EXPECT_EQ(words(u"200: 0000 5E5E\n201: 00 5E\n100: 10203040 CC"_s).front(),
+              u"Патч есть в копии прошивки «full.bin» лишь отчасти:\nзаписано 2 из 3 записей, остальные к ней подходят."_s);
+    // Eight bytes whole; placeholders as the patch writes them.
+    EXPECT_EQ(words(u"100: 0102030405060708 CC"_s).front(),
+              u"Патч не для этой прошивки: не прошивайте его.\nВ строке 1 по адресу 00000100 он ждёт "
+              u"01 02 03 04 05 06 07 08,\nа в копии прошивки «full.bin» там 10 20 30 40 90 91 92 93."_s);
+    EXPECT_EQ(words(u"100: 99XX CC"_s).back(),
+              u"1: запись в строке 1 не подходит к копии прошивки «full.bin»: по адресу 00000100 патч ждёт 99 ??, "
+              u"а там 10 20, — патч написан для другой прошивки"_s);
+    // Unchanged bytes tell nothing either way, and are not said.
+    EXPECT_EQ(words(u"100: 10203040 10203040\n101: 20 CC"_s),
+              QStringList{u"Патча нет в копии прошивки «full.bin»,\nи он к ней подходит."_s});
     EXPECT_EQ(words(u"+A0000000\n123456: 01\n123457: 01"_s),
               (QStringList{u"Патч пишет за концом копии прошивки «full.bin» (2 МиБ):\nстрока 2, адрес A0123456. "
                            u"Видимо, он для другого телефона."_s,
@@ -189,11 +243,27 @@ TEST(BackupFile, RefusesWhatIsNoFullFlashAndNoticesWhatChanges)
     file.close();
     ASSERT_FALSE(readBackupFor(backup, readings, image));
     EXPECT_EQ(matchPatch(reading, image).state, PatchState::PartlyApplied);
-    ASSERT_TRUE(QFile::resize(path("full.bin"), smallestBackup - 16));
-    Status failure = readBackupFor(backup, readings, image);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->summary, u"Копия прошивки больше не читается, и сверка с ней выключена."_s);
-    EXPECT_EQ(failure->reason, u"файл изменился: в нём было 1048576 Б, а теперь 1048560 Б"_s);
+    // Old bytes past its end: that record lies outside, the check goes on.
+    const PatchReading pastEnd = readPatchText(u"100: 10203040 CC\nFFFFF: CCDD 01"_s);
+    const PatchReading *pastEndReadings[] = {&pastEnd};
+    ASSERT_FALSE(readBackupFor(backup, pastEndReadings, image));
+    EXPECT_EQ(matchPatch(pastEnd, image).state, PatchState::Outside);
+    const struct {
+        const char *name;
+        qint64 size;
+        const char *reason;
+    } changed[] = {
+        {"grown", smallestBackup + 16, "файл изменился: в нём было 1048576 Б, а теперь 1048592 Б"},
+        {"cut short", smallestBackup - 16, "файл изменился: в нём было 1048576 Б, а теперь 1048560 Б"},
+    };
+    Status failure;
+    for (const auto &c : changed) {
+        ASSERT_TRUE(QFile::resize(path("full.bin"), c.size));
+        failure = readBackupFor(backup, readings, image);
+        ASSERT_TRUE(failure) << c.name;
+        EXPECT_EQ(failure->summary, u"Копия прошивки больше не читается, и сверка с ней выключена."_s);
+        EXPECT_EQ(failure->reason, QString::fromUtf8(c.reason));
+    }
     ASSERT_TRUE(QFile::remove(path("full.bin")));
     failure = readBackupFor(backup, readings, image);
     ASSERT_TRUE(failure);
@@ -213,10 +283,13 @@ TEST(BackupFile, SaysWhenAnotherProgramHoldsItOrItMayNotBeRead)
     ASSERT_TRUE(hold.held());
     const char *reason = "файл открыт в другой программе (например, в V_klay): закройте его там и повторите";
 #else
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads any file, whatever its mode";
+    // Root reads any file, whatever its mode: so the test reads as nobody,
+    // who may pass through the folder.
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0), 0);
     const char *reason = "нет прав доступа (Permission denied)";
+    const OrdinaryUser user;
+    ASSERT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
 #endif
     const Status failure = chooseBackup(path, backup);
     ASSERT_TRUE(failure);

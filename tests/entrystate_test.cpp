@@ -37,6 +37,9 @@ TEST(EntryState, SaysWhatItsPatchFileIsAndWhatThePatchSaysOfItself)
 #ifndef Q_OS_WIN
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(u"d4.h"_s)).constData(), 0600), 0);
     cases.push_back({4, EntryState::File::NotReadable, u"Не удалось прочитать d4.h: это не обычный файл (канал или устройство)."_s});
+    ASSERT_TRUE(QFile::link(folder.file(u"gone.h"_s), folder.file(u"d5.h"_s)));
+    cases.push_back({5, EntryState::File::NotReadable,
+                     u"Не удалось прочитать d5.h: ссылка ведёт на несуществующий файл или по кругу."_s});
 #endif
     const std::vector<EntryState> states = lookAtEntries();
     ASSERT_EQ(states.size(), 20u);
@@ -45,4 +48,53 @@ TEST(EntryState, SaysWhatItsPatchFileIsAndWhatThePatchSaysOfItself)
         EXPECT_EQ(state.file, c.file) << c.index;
         EXPECT_EQ(entryAbout(state), c.about);
     }
+}
+
+// Each patch file read and matched against one backup, in one look: the
+// entries' states and their words, from the bytes written here by hand.
+TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
+{
+    const ProgramFolder folder;
+    QByteArray flash(smallestBackup, '\x33');
+    flash[0x1000] = '\x5E';
+    folder.write(u"../full.bin"_s, flash);
+    folder.write(u"f0.h"_s, "; on the phone\r\n1000: 10 5E");
+    folder.write(u"f1.h"_s, "; fits\r\n1001: 33 5E\r\n1002: 5E");
+    folder.write(u"f2.h"_s, "; foreign\r\n1003: 10 5E");
+    QDir(folder.path()).mkdir(u"o0.h"_s);
+    folder.write(u"o1.h"_s, "; nothing to compare");
+    Backup backup;
+    ASSERT_FALSE(chooseBackup(folder.file(u"../full.bin"_s), backup));
+    Status failure;
+    const std::vector<EntryState> states = lookAtEntries(backup, failure);
+    ASSERT_FALSE(failure);
+    const struct {
+        std::size_t at; // in the catalogue's order: d0..d8, f0..f2, o0..o7
+        EntryState::File file;
+        std::optional<PatchState> state;
+        QString about;
+    } cases[] = {
+        {9, EntryState::File::Present, PatchState::Applied, u"Патч уже есть в копии прошивки «full.bin».\n\non the phone"_s},
+        {10, EntryState::File::Present, PatchState::NotApplied, u"Патча нет в копии прошивки «full.bin»,\nи он к ней подходит.\n\nfits"_s},
+        {11, EntryState::File::Present, PatchState::DoesNotFit,
+         u"Патч не для этой прошивки: не прошивайте его.\nВ строке 2 по адресу 00001003 он ждёт 10,\n"
+         u"а в копии прошивки «full.bin» там 33.\n\nforeign"_s},
+        {12, EntryState::File::NotReadable, std::nullopt, u"Не удалось прочитать o0.h: это папка, а не файл."_s},
+        {13, EntryState::File::Present, PatchState::NoRecords,
+         u"В патче нет записей: сверять с копией прошивки нечего.\n\nnothing to compare"_s},
+        {14, EntryState::File::Missing, std::nullopt, u"Файла o2.h нет в папке программы\n"_s},
+    };
+    for (const auto &c : cases) {
+        const EntryState &state = states[c.at];
+        EXPECT_EQ(state.file, c.file) << c.at;
+        EXPECT_EQ(state.backup, c.state) << c.at;
+        EXPECT_TRUE(entryAbout(state).startsWith(c.about)) << entryAbout(state).toStdString();
+    }
+
+    // The backup gone: said once, and no entry has a state against it.
+    QFile::remove(folder.file(u"../full.bin"_s));
+    for (const EntryState &state : lookAtEntries(backup, failure))
+        EXPECT_FALSE(state.backup.has_value());
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, u"файл не найден"_s);
 }

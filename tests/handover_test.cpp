@@ -4,6 +4,7 @@
 #include "runtime/codepage.h"
 #include "runtime/programdirectory.h"
 #include "support/child.h"
+#include "support/ordinaryuser.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
 #include "support/resources.h"
@@ -144,55 +145,6 @@ TEST_F(Handover, ReportsAMissingOrOddScriptAfterTheFileIsWritten)
     EXPECT_EQ(failure->reason, u"это не обычный файл"_s);
 }
 
-#ifndef Q_OS_WIN
-namespace {
-
-// Root may write anywhere, so a run as root plays an ordinary user (nobody)
-// while this lives; the saved ids let it become root again. Anyone else is
-// ordinary already.
-class OrdinaryUser
-{
-public:
-    OrdinaryUser()
-    {
-        if (geteuid() != 0)
-            return;
-        constexpr uid_t nobody = 65534;
-        m_failed = setresgid(nobody, nobody, 0) != 0;
-        if (!m_failed && setresuid(nobody, nobody, 0) != 0) {
-            m_failed = true;
-            if (setresgid(0, 0, 0) != 0)
-                qFatal("cannot take back the root group");
-        }
-        m_switched = !m_failed;
-    }
-    ~OrdinaryUser()
-    {
-        if (m_switched && (setresuid(0, 0, 0) != 0 || setresgid(0, 0, 0) != 0))
-            qFatal("cannot become root again");
-    }
-    OrdinaryUser(const OrdinaryUser &) = delete;
-    OrdinaryUser &operator=(const OrdinaryUser &) = delete;
-
-    bool failed() const { return m_failed; }
-    // Whether the files made before it are another user's to it.
-    bool another() const { return m_switched; }
-
-private:
-    bool m_switched = false;
-    bool m_failed = false;
-};
-
-} // namespace
-#else
-// Windows keeps rights in access lists, which Wine does not enforce; a file
-// marked read-only is what both have.
-struct OrdinaryUser
-{
-    bool failed() const { return false; }
-    bool another() const { return false; }
-};
-#endif
 
 TEST_F(Handover, NamesMissingRightsAsTheReason)
 {
@@ -348,11 +300,10 @@ TEST(HandoverFolder, WorksWhereItsPathIsLongerThanWindowsAllows)
     EXPECT_TRUE(waitForFile(folder.file(u"done"_s)));
 }
 
+#ifdef Q_OS_WIN
+// Only Windows names folders \\server\share.
 TEST(HandoverScript, FromANetworkFolderIsRefusedRatherThanRunElsewhere)
 {
-#ifndef Q_OS_WIN
-    GTEST_SKIP() << "only Windows names folders \\\\server\\share";
-#else
     const ProgramFolder folder;
     folder.write(u"shell.bat"_s, markerScript());
     folder.write(u"stop"_s, "");
@@ -368,7 +319,6 @@ TEST(HandoverScript, FromANetworkFolderIsRefusedRatherThanRunElsewhere)
     EXPECT_TRUE(failure->reason.startsWith(u"папка программы в сети"_s)) << failure->reason.toStdString();
     QThread::msleep(500);
     EXPECT_FALSE(folder.exists(u"started"_s));
-#endif
 }
 
 // The script runs through cmd.exe: the system's own, hidden, and gone when
@@ -376,9 +326,6 @@ TEST(HandoverScript, FromANetworkFolderIsRefusedRatherThanRunElsewhere)
 // folder of its own, which is then the program folder.
 TEST(HandoverScript, RunsTheSystemsCmdHiddenAndItEndsWithTheScript)
 {
-#ifndef Q_OS_WIN
-    GTEST_SKIP() << "scripts run through cmd.exe only on Windows";
-#else
     if (isChildRun()) {
         ASSERT_FALSE(LaunchFlasherScript());
         ASSERT_TRUE(waitForFile(programFile(u"probe.txt"_s)));
@@ -410,8 +357,8 @@ TEST(HandoverScript, RunsTheSystemsCmdHiddenAndItEndsWithTheScript)
     // /c ends cmd.exe with the script; /k would keep it waiting for commands.
     EXPECT_TRUE(commandLine.contains(u" /c "_s, Qt::CaseInsensitive)) << commandLine.toStdString();
     EXPECT_FALSE(commandLine.contains(u" /k "_s, Qt::CaseInsensitive)) << commandLine.toStdString();
-#endif
 }
+#endif
 
 TEST_F(Handover, ReplacesAFileHeldForAMomentAndSaysToCloseOneHeldOn)
 {

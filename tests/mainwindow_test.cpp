@@ -9,6 +9,7 @@
 #include "support/reference.h"
 #include "support/resources.h"
 #include "support/script.h"
+#include "support/windowdriver.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -42,62 +43,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Hands the next modal dialog of its kind to `handle`, which must close it.
-template <typename Dialog>
-void whenModal(std::function<void(Dialog *)> handle)
-{
-    auto *timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            handle(dialog);
-        }
-    });
-    timer->start(10);
-}
-
-void whenMessageBox(std::function<void(QMessageBox *)> handle)
-{
-    whenModal<QMessageBox>(std::move(handle));
-}
-
-// A box no test waits for would block it for good: fail and close it.
-class UnexpectedBoxes
-{
-public:
-    UnexpectedBoxes()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            QWidget *box = QApplication::activeModalWidget();
-            if (box && box == m_last) {
-                ADD_FAILURE() << "unexpected box: " << qobject_cast<QMessageBox *>(box)->text().toStdString();
-                box->close();
-            }
-            m_last = box;
-        });
-        m_timer.start(1000);
-    }
-
-private:
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-};
-
-struct Shown {
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QWidget *parent = nullptr;
-    Qt::WindowModality modality = Qt::NonModal;
-};
-
-Shown readAndAccept(QMessageBox *box)
-{
-    Shown shown{box->windowTitle(), box->text(), box->icon(), box->parentWidget(), box->windowModality()};
-    box->button(QMessageBox::Ok)->click();
-    return shown;
-}
 
 // The catalogue as the window must show it: each tab's caption and list, and
 // each entry's caption, in display order, with the patch file it names.
@@ -144,11 +89,6 @@ const QString warningText =
     u"ответственности за вред приченёный программой. Патчи взяты из сборника Morvash "
     u"http://morvash.example/"_s;
 
-QString patchTextOf(QWidget &window)
-{
-    return TextBoxHolder(window.findChild<QPlainTextEdit *>(u"txtPath"_s)).text();
-}
-
 // How many lines a tooltip takes as Qt lays it out.
 int tooltipLines(const QListWidgetItem *item)
 {
@@ -163,44 +103,7 @@ int tooltipLines(const QListWidgetItem *item)
     return lines;
 }
 
-// A click first: a double-click alone does not reach the item.
-void pickIn(QWidget &window, int tab, const char *list, int row)
-{
-    window.findChild<QTabWidget *>(u"SSTab1"_s)->setCurrentIndex(tab);
-    auto *view = window.findChild<QListWidget *>(QLatin1String(list));
-    const QPoint at = view->visualItemRect(view->item(row)).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-}
-
-// Whether the entry is drawn grey, as one whose patch file is missing.
-bool drawnGrey(QWidget &window, const char *list, int row)
-{
-    const QVariant colour = window.findChild<QListWidget *>(QLatin1String(list))->item(row)->data(Qt::ForegroundRole);
-    return colour.isValid()
-        && colour.value<QBrush>().color() == window.palette().color(QPalette::Disabled, QPalette::Text);
-}
-
 } // namespace
-
-class Window : public ::testing::Test
-{
-protected:
-    Window()
-    {
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-
-    template <typename T>
-    T *child(const char *name) { return window.findChild<T *>(QLatin1String(name)); }
-    QString patchText() { return patchTextOf(window); }
-    void pick(int tab, const char *list, int row) { pickIn(window, tab, list, row); }
-
-    ProgramFolder folder;
-    MainWindow window;
-    UnexpectedBoxes unexpectedBoxes;
-};
 
 TEST(Startup, WarnsBeforeTheWindowShowsHoweverTheWarningIsClosed)
 {
@@ -247,6 +150,9 @@ TEST_F(Window, KeepsItsLayoutAndFocusOrder)
         {"txtPath", {0, 256, 457, 305}},
         {"vklay", {280, 568, 81, 41}},
         {"cmdClear", {368, 568, 81, 41}},
+        {"cmdBackup", {0, 568, 272, 22}},
+        {"lblBackup", {2, 591, 246, 18}},
+        {"cmdNoBackup", {250, 590, 22, 20}},
     };
     for (const auto &c : controls)
         EXPECT_EQ(child<QWidget>(c.name)->geometry(), c.geometry) << c.name;
@@ -297,6 +203,9 @@ TEST_F(Window, NamesEveryControlForScreenReaders)
         {child<QWidget>("vklay"), u"Открыть в V_klay"_s},
         {child<QWidget>("cmdClear"), u"Очистить поле патча"_s},
         {child<QWidget>("txtPath"), u"Поле патча"_s},
+        {child<QWidget>("cmdBackup"), u"Сверить с копией прошивки…"_s},
+        {child<QWidget>("cmdNoBackup"), u"Не сверять с копией прошивки"_s},
+        {child<QWidget>("lblBackup"), u"Копия прошивки не выбрана"_s},
     };
     for (const Tab &tab : drawnCatalogue)
         named.emplace_back(child<QWidget>(tab.list), tab.caption);
@@ -434,14 +343,6 @@ TEST_F(Window, ShowsWhichPatchFilesAreMissingAndWhatThePresentOnesSay)
     folder.write(u"o1.h"_s, "; \xCE\xF2\xEA\xF0\xFB\xE2\xE0\xE5\xF2 <b>\xE4\xE8\xF1\xEA\xE8</b>\r\n; 2\r\nA0: 01"); // "Открывает <b>диски</b>"
     folder.write(u"o2.h"_s, "A0: 01");
     QDir(folder.path()).mkdir(u"d0.h"_s);
-    QWidget elsewhere;
-    elsewhere.show();
-    const auto comeBack = [&] {
-        elsewhere.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
-    };
     comeBack();
     // The folder as the program names it, with no separator at its end.
     const QString where = QFileInfo(folder.file(u"o1.h"_s)).path();
@@ -505,12 +406,7 @@ TEST_F(Window, GreysTheEntriesWhosePatchFilesAreMissingAtOnce)
 // once it is back, not before.
 TEST_F(Window, LooksAtThePatchFilesWhenItComesBackNotWhenItLeaves)
 {
-    QWidget elsewhere;
     elsewhere.show();
-    const auto activate = [](QWidget &widget) {
-        widget.activateWindow();
-        return QTest::qWaitForWindowActive(&widget);
-    };
     folder.write(u"d2.h"_s, "A0: 01");
     ASSERT_TRUE(activate(elsewhere) && activate(window));
     ASSERT_FALSE(drawnGrey(window, "lstDel", 2));
@@ -578,121 +474,6 @@ TEST_F(Window, AsksBeforeHandingOverWhatWouldGoWrong)
     EXPECT_TRUE(waitForFile(folder.file(u"done"_s)));
 }
 
-// A full-flash backup, dropped on the window or chosen with Ctrl+O: each
-// entry shows where its patch stands against it, in a mark and in words, and
-// the box before a flash names a record that does not fit. Words from the
-// bytes the test writes into its made-up backup.
-TEST_F(Window, MarksEachPatchAgainstTheBackupAndSaysWhatDoesNotFit)
-{
-    folder.write(u"o0.h"_s, "; applied\r\n1000: 10 5E");
-    folder.write(u"o1.h"_s, "; fits\r\n1010: 10 5E");
-    folder.write(u"o2.h"_s, "; half\r\n1020: 10 5E\r\n1030: 10 5E");
-    folder.write(u"o3.h"_s, "; foreign\r\n1040: 1020 5E5F");
-    folder.write(u"o4.h"_s, "; another phone\r\n+A0000000\r\n123456: 01\r\n+0");
-    folder.write(u"o5.h"_s, "; nothing yet");
-    QByteArray flash(2 * 1024 * 1024, '\x33');
-    flash[0x1000] = '\x5E';
-    flash[0x1010] = '\x10';
-    flash[0x1020] = '\x5E';
-    flash[0x1030] = '\x10';
-    folder.write(u"../full.bin"_s, flash);
-    folder.write(u"../small.bin"_s, "not a flash");
-    const QString backup = QDir::cleanPath(folder.path() + u"/../full.bin"_s);
-    const QSettings qtSettings(QSettings::UserScope, u"QtProject"_s);
-    const QFileInfo qtSettingsFile(qtSettings.fileName());
-    const QDateTime qtSettingsTime = qtSettingsFile.exists() ? qtSettingsFile.lastModified() : QDateTime();
-
-    auto *list = child<QListWidget>("lstOther");
-    const auto entry = [&](int row) {
-        const QListWidgetItem *item = list->item(row);
-        return std::pair{item->icon().pixmap(16).toImage(), item->data(Qt::AccessibleDescriptionRole).toString()};
-    };
-    const auto drop = [&](QWidget *on, const QString &file) {
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(file)});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(on, &enter);
-        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
-        QApplication::sendEvent(on, &dropped);
-        QCoreApplication::processEvents();
-    };
-
-    // The files came while the window was away.
-    QWidget elsewhere;
-    elsewhere.show();
-    const auto activate = [](QWidget &widget) {
-        widget.activateWindow();
-        return QTest::qWaitForWindowActive(&widget);
-    };
-    ASSERT_TRUE(activate(elsewhere) && activate(window));
-    whenModal<QFileDialog>([&](QFileDialog *dialog) {
-        dialog->selectFile(backup);
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    EXPECT_EQ(child<QPushButton>("cmdBackup")->shortcut(), QKeySequence(u"Ctrl+O"_s));
-    QTest::mouseClick(child<QPushButton>("cmdBackup"), Qt::LeftButton);
-    const char *const words[] = {
-        "Патч уже есть в копии прошивки «full.bin».",
-        "Патча нет в копии прошивки «full.bin»,\nи он к ней подходит.",
-        "Патч есть в копии прошивки «full.bin» лишь отчасти:\nзаписано 1 из 2 записей, остальные к ней подходят.",
-        "Патч не для этой прошивки: не прошивайте его.\nВ строке 2 по адресу 00001040 он ждёт 10 20,\n"
-        "а в копии прошивки «full.bin» там 33 33.",
-        "Патч пишет за концом копии прошивки «full.bin» (2 МиБ):\nстрока 3, адрес A0123456. Видимо, он для другого телефона.",
-    };
-    QList<QImage> marks;
-    for (int row = 0; row < 5; ++row) {
-        const auto [mark, about] = entry(row);
-        EXPECT_TRUE(about.startsWith(QString::fromUtf8(words[row]) + u"\n\n"_s)) << about.toStdString();
-        EXPECT_FALSE(mark.isNull() || marks.contains(mark)) << row; // a mark of its own
-        marks += mark;
-    }
-    EXPECT_EQ(entry(5).second, u"В патче нет записей: сверять с копией прошивки нечего.\n\nnothing yet"_s);
-    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия: full.bin"_s);
-    // Qt's dialog keeps the folders it visited in the user's settings only when destroyed.
-    EXPECT_EQ(qtSettingsFile.exists() ? QFileInfo(qtSettings.fileName()).lastModified() : QDateTime(), qtSettingsTime);
-    EXPECT_EQ(QFileInfo::exists(qtSettings.fileName()), qtSettingsFile.exists());
-
-    // Before a flash: what does not fit, with the bytes it expects and those found.
-    child<QPlainTextEdit>("txtPath")->setPlainText(u"1010: 10 5E\r\n1040: 1020 5E5F"_s);
-    QString box;
-    whenMessageBox([&](QMessageBox *shown) {
-        box = shown->text();
-        shown->close();
-    });
-    QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
-    EXPECT_TRUE(box.contains(u"• запись в строке 2 не подходит к копии прошивки «full.bin»: по адресу 00001040 патч ждёт "
-                             u"10 20, а там 33 33, — патч написан для другой прошивки"_s)) << box.toStdString();
-    EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
-
-    // A file that is no backup: said, and the one in use stays; a drop on the
-    // text is a backup too, never text.
-    Shown shown;
-    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
-    drop(child<QPlainTextEdit>("txtPath")->viewport(), QDir::cleanPath(folder.path() + u"/../small.bin"_s));
-    EXPECT_TRUE(shown.text.startsWith(u"Не удалось сверить патчи с копией прошивки."_s));
-    EXPECT_TRUE(shown.text.contains(u"в файле 11 Б"_s));
-    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия: full.bin"_s);
-    EXPECT_EQ(patchText(), u"1010: 10 5E\r\n1040: 1020 5E5F"_s);
-
-    // No longer used: no marks, no words.
-    QTest::mouseClick(child<QToolButton>("cmdNoBackup"), Qt::LeftButton);
-    EXPECT_TRUE(entry(0).first.isNull());
-    EXPECT_EQ(entry(0).second, u"applied"_s);
-    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия прошивки не выбрана"_s);
-
-    // Dropped again, then gone while the window was away: said when it is back.
-    drop(list->viewport(), backup);
-    EXPECT_FALSE(entry(0).first.isNull());
-    ASSERT_TRUE(activate(elsewhere));
-    QFile::remove(backup);
-    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
-    ASSERT_TRUE(activate(window));
-    QTRY_VERIFY(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s));
-    EXPECT_TRUE(shown.text.contains(u"файл не найден"_s));
-    EXPECT_TRUE(entry(0).first.isNull());
-    EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия прошивки не выбрана"_s);
-}
-
 // Writes to both of its outputs, then makes a file "done" in its working
 // directory; sh and cmd.exe read it alike.
 const QByteArray chattyScript = "echo chatty-script-out\n"
@@ -758,9 +539,6 @@ TEST_F(Window, ReportsFailuresAndKeepsTheText)
 
 TEST_F(Window, ALongRunOfMixedActionsLeavesNothingBehind)
 {
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "AddressSanitizer keeps its own heap, which mallinfo2() does not see";
-#endif
     // What each entry adds to tmp.vkp, worked out on the bytes of its file.
     // Kilobytes a file, 2.6 MB over the run, so that a copy of each file leaked
     // at its append, or of the text at each hand-over, passes the bound; in few

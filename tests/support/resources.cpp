@@ -49,11 +49,19 @@ int childProcessesNamed(const QString &executable)
 #else
 #include <QDir>
 #include <malloc.h>
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/allocator_interface.h>
+#endif
 
 std::size_t heapInUse()
 {
+#ifdef __SANITIZE_ADDRESS__
+    // AddressSanitizer keeps its own heap, which mallinfo2() does not see.
+    return __sanitizer_get_current_allocated_bytes();
+#else
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
+#endif
 }
 
 int openHandles()

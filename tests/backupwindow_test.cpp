@@ -1,0 +1,222 @@
+// The window with a full-flash backup in use: chosen in its dialog or
+// dropped, each entry marked, the box before a flash, and a backup that goes.
+// Words from the bytes the tests write into their made-up backup.
+#include "support/printers.h"
+#include "support/script.h"
+#include "support/windowdriver.h"
+
+#include <QAbstractScrollArea>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Six patches of the last tab, one for each state against the backup.
+class WindowWithBackup : public Window
+{
+protected:
+    WindowWithBackup()
+    {
+        folder.write(u"o0.h"_s, "; applied\r\n1000: 10 5E");
+        folder.write(u"o1.h"_s, "; fits\r\n1010: 10 5E");
+        folder.write(u"o2.h"_s, "; half\r\n1020: 10 5E\r\n1030: 10 5E");
+        folder.write(u"o3.h"_s, "; foreign\r\n1040: 1020 5E5F");
+        folder.write(u"o4.h"_s, "; another phone\r\n+A0000000\r\n123456: 01\r\n+0");
+        folder.write(u"o5.h"_s, "; nothing yet");
+        QByteArray flash(2 * 1024 * 1024, '\x33');
+        flash[0x1000] = '\x5E';
+        flash[0x1010] = '\x10';
+        flash[0x1020] = '\x5E';
+        flash[0x1030] = '\x10';
+        folder.write(u"../full.bin"_s, flash);
+        folder.write(u"../small.bin"_s, "not a flash");
+        comeBack(); // the files came while the window was away
+    }
+
+    QString beside(const QString &name) const { return QDir::cleanPath(folder.path() + u"/../"_s + name); }
+    QString backupLabel() { return child<QLabel>("lblBackup")->text(); }
+    // An entry of the last tab: its mark, and what a screen reader hears of it.
+    std::pair<QImage, QString> entry(int row)
+    {
+        const QListWidgetItem *item = child<QListWidget>("lstOther")->item(row);
+        return {item->icon().pixmap(16).toImage(), item->data(Qt::AccessibleDescriptionRole).toString()};
+    }
+    void useBackup() { dropFiles(child<QListWidget>("lstOther")->viewport(), {beside(u"full.bin"_s)}); }
+};
+
+} // namespace
+
+TEST_F(WindowWithBackup, MarksEachEntryAndSaysWhereItsPatchStands)
+{
+    useBackup();
+    const struct {
+        int row;
+        const char *words;
+    } rows[] = {
+        {0, "Патч уже есть в копии прошивки «full.bin».\n\napplied"},
+        {1, "Патча нет в копии прошивки «full.bin»,\nи он к ней подходит.\n\nfits"},
+        {2, "Патч есть в копии прошивки «full.bin» лишь отчасти:\nзаписано 1 из 2 записей, остальные к ней подходят.\n\nhalf"},
+        {3, "Патч не для этой прошивки: не прошивайте его.\nВ строке 2 по адресу 00001040 он ждёт 10 20,\n"
+            "а в копии прошивки «full.bin» там 33 33.\n\nforeign"},
+        {4, "Патч пишет за концом копии прошивки «full.bin» (2 МиБ):\nстрока 3, адрес A0123456. Видимо, он для другого телефона."
+            "\n\nanother phone"},
+        {5, "В патче нет записей: сверять с копией прошивки нечего.\n\nnothing yet"},
+        {6, "Файла o6.h нет в папке программы\n"},
+    };
+    QList<QImage> marks;
+    for (const auto &r : rows) {
+        const auto [mark, about] = entry(r.row);
+        EXPECT_TRUE(about.startsWith(QString::fromUtf8(r.words))) << about.toStdString();
+        // Each state a mark of its own; every entry keeps room for one, so
+        // that the captions line up.
+        EXPECT_EQ(mark.size(), QSize(16, 16)) << r.row;
+        if (r.row < 5) {
+            EXPECT_FALSE(marks.contains(mark)) << r.row;
+            marks += mark;
+        }
+    }
+    EXPECT_EQ(backupLabel(), u"Копия: full.bin"_s);
+    EXPECT_EQ(child<QWidget>("cmdBackup")->accessibleDescription(), u"Копия: full.bin"_s);
+    EXPECT_TRUE(child<QToolButton>("cmdNoBackup")->isVisible());
+}
+
+// Its button (Ctrl+O) opens it; Отмена takes nothing. The dialog outlives the windows that
+// showed it: Qt writes the folders it visited into the user's settings when
+// it is destroyed, and the program keeps no settings.
+TEST_F(WindowWithBackup, IsChosenInItsDialogWhichKeepsNoSettings)
+{
+    const QSettings qtSettings(QSettings::UserScope, u"QtProject"_s);
+    const QFileInfo qtSettingsFile(qtSettings.fileName());
+    const QDateTime qtSettingsTime = qtSettingsFile.exists() ? qtSettingsFile.lastModified() : QDateTime();
+    EXPECT_EQ(child<QPushButton>("cmdBackup")->shortcut(), QKeySequence(u"Ctrl+O"_s));
+    const struct {
+        const char *answer;
+        bool accept;
+        const char *label;
+    } answers[] = {
+        {"Отмена", false, "Копия прошивки не выбрана"},
+        {"Сверить", true, "Копия: full.bin"},
+    };
+    QPointer<QFileDialog> shownDialog;
+    for (const auto &a : answers) {
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            shownDialog = dialog;
+            dialog->selectFile(beside(u"full.bin"_s));
+            QMetaObject::invokeMethod(dialog, a.accept ? "accept" : "reject");
+        });
+        QTest::mouseClick(child<QPushButton>("cmdBackup"), Qt::LeftButton);
+        EXPECT_EQ(backupLabel(), QString::fromUtf8(a.label)) << a.answer;
+        EXPECT_EQ(entry(0).first.isNull(), !a.accept) << a.answer;
+    }
+    {
+        MainWindow another;
+        another.show();
+        whenModal<QFileDialog>([](QFileDialog *dialog) { dialog->reject(); });
+        QTest::mouseClick(another.findChild<QPushButton *>(u"cmdBackup"_s), Qt::LeftButton);
+    }
+    EXPECT_TRUE(shownDialog);
+    EXPECT_EQ(qtSettingsFile.exists() ? QFileInfo(qtSettings.fileName()).lastModified() : QDateTime(), qtSettingsTime);
+    EXPECT_EQ(QFileInfo::exists(qtSettings.fileName()), qtSettingsFile.exists());
+}
+
+// Before a flash: what does not fit, with the bytes it expects and those found.
+TEST_F(WindowWithBackup, TheBoxBeforeAFlashNamesWhatDoesNotFit)
+{
+    useBackup();
+    child<QPlainTextEdit>("txtPath")->setPlainText(u"1010: 10 5E\r\n1040: 1020 5E5F"_s);
+    QString box;
+    whenMessageBox([&](QMessageBox *shown) {
+        box = shown->text();
+        shown->close();
+    });
+    QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+    EXPECT_TRUE(box.contains(u"• запись в строке 2 не подходит к копии прошивки «full.bin»: по адресу 00001040 патч ждёт "
+                             u"10 20, а там 33 33, — патч написан для другой прошивки"_s)) << box.toStdString();
+    EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
+}
+
+// What a drop does, wherever on the window it lands: the text is never touched.
+TEST_F(WindowWithBackup, TakesADroppedFileForTheBackupOrSaysWhyNot)
+{
+    const QString text = u"1010: 10 5E"_s;
+    child<QPlainTextEdit>("txtPath")->setPlainText(text);
+    const struct {
+        const char *name;
+        const char *on;
+        QStringList files;
+        const char *box; // the start of what it says, or nothing
+        const char *label;
+    } drops[] = {
+        {"no backup, on the text", "txtPath", {u"small.bin"_s}, "Не удалось сверить патчи с копией прошивки.", "Копия прошивки не выбрана"},
+        {"a backup, on the text", "txtPath", {u"full.bin"_s}, nullptr, "Копия: full.bin"},
+        {"no backup while one is in use", "lstOther", {u"small.bin"_s}, "Не удалось сверить патчи с копией прошивки.", "Копия: full.bin"},
+        {"two files at once", "lstOther", {u"small.bin"_s, u"gone.bin"_s}, nullptr, "Копия: full.bin"},
+    };
+    for (const auto &d : drops) {
+        SCOPED_TRACE(d.name);
+        Shown shown;
+        if (d.box)
+            whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+        QStringList files;
+        for (const QString &file : d.files)
+            files += beside(file);
+        dropFiles(child<QAbstractScrollArea>(d.on)->viewport(), files);
+        if (d.box) {
+            QTRY_VERIFY(!shown.text.isEmpty());
+            EXPECT_TRUE(shown.text.startsWith(QString::fromUtf8(d.box))) << shown.text.toStdString();
+            EXPECT_TRUE(shown.text.contains(QDir::toNativeSeparators(files.front())));
+        }
+        EXPECT_EQ(backupLabel(), QString::fromUtf8(d.label));
+        EXPECT_EQ(patchText(), text);
+    }
+}
+
+// ✕ stops using it; gone while the window was away, it is said when the
+// window is back; gone before a hand-over, nothing is handed over.
+TEST_F(WindowWithBackup, StopsBeingUsedWhenStoppedOrGone)
+{
+    useBackup();
+    QTest::mouseClick(child<QToolButton>("cmdNoBackup"), Qt::LeftButton);
+    EXPECT_TRUE(entry(0).first.isNull());
+    EXPECT_EQ(entry(0).second, u"applied"_s);
+    EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);
+    EXPECT_FALSE(child<QToolButton>("cmdNoBackup")->isVisible());
+
+    useBackup();
+    EXPECT_FALSE(entry(0).first.isNull());
+    ASSERT_TRUE(activate(elsewhere));
+    QFile::remove(beside(u"full.bin"_s));
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    ASSERT_TRUE(activate(window));
+    QTRY_VERIFY(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s));
+    EXPECT_TRUE(shown.text.contains(u"файл не найден"_s));
+    EXPECT_TRUE(entry(0).first.isNull());
+    EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);
+}
+
+TEST_F(WindowWithBackup, HandsNothingOverWhenTheBackupHasGone)
+{
+    useBackup();
+    folder.write(u"shell.bat"_s, markerScript());
+    folder.write(u"stop"_s, "");
+    child<QPlainTextEdit>("txtPath")->setPlainText(u"1010: 10 5E"_s);
+    QFile::remove(beside(u"full.bin"_s));
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+    EXPECT_TRUE(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена. Патч не передан"_s))
+        << shown.text.toStdString();
+    EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);
+    QTest::qWait(300);
+    EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
+    EXPECT_FALSE(folder.exists(u"started"_s));
+}

@@ -1,0 +1,93 @@
+#include "windowdriver.h"
+
+#include "textboxholder.h"
+
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QUrl>
+
+void whenMessageBox(std::function<void(QMessageBox *)> handle)
+{
+    whenModal<QMessageBox>(std::move(handle));
+}
+
+UnexpectedBoxes::UnexpectedBoxes()
+{
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (box && box == m_last) {
+            if (const auto *message = qobject_cast<QMessageBox *>(box))
+                ADD_FAILURE() << "unexpected box: " << message->text().toStdString();
+            else
+                ADD_FAILURE() << "unexpected " << box->metaObject()->className() << ": " << box->windowTitle().toStdString();
+            box->close();
+        }
+        m_last = box;
+    });
+    m_timer.start(1000);
+}
+
+Shown readAndAccept(QMessageBox *box)
+{
+    Shown shown{box->windowTitle(), box->text(), box->icon(), box->parentWidget(), box->windowModality()};
+    box->button(QMessageBox::Ok)->click();
+    return shown;
+}
+
+QString patchTextOf(QWidget &window)
+{
+    return TextBoxHolder(window.findChild<QPlainTextEdit *>(QStringLiteral("txtPath"))).text();
+}
+
+void pickIn(QWidget &window, int tab, const char *list, int row)
+{
+    window.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(tab);
+    auto *view = window.findChild<QListWidget *>(QLatin1String(list));
+    const QPoint at = view->visualItemRect(view->item(row)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
+bool drawnGrey(QWidget &window, const char *list, int row)
+{
+    const QVariant colour = window.findChild<QListWidget *>(QLatin1String(list))->item(row)->data(Qt::ForegroundRole);
+    return colour.isValid()
+        && colour.value<QBrush>().color() == window.palette().color(QPalette::Disabled, QPalette::Text);
+}
+
+void dropFiles(QWidget *on, const QStringList &files)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString &file : files)
+        urls += QUrl::fromLocalFile(file);
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(on, &enter);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(on, &dropped);
+    QCoreApplication::processEvents();
+}
+
+bool activate(QWidget &widget)
+{
+    widget.activateWindow();
+    return QTest::qWaitForWindowActive(&widget);
+}
+
+Window::Window()
+{
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+}
+
+void Window::comeBack()
+{
+    elsewhere.show();
+    EXPECT_TRUE(activate(elsewhere));
+    EXPECT_TRUE(activate(window));
+}

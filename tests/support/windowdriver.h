@@ -1,0 +1,85 @@
+#pragma once
+
+// Driving the program's window in tests: boxes answered, entries picked,
+// files dropped, the window sent away and back.
+
+#include "mainwindow.h"
+#include "support/programfolder.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Hands the next modal dialog of its kind to `handle`, which must close it.
+template <typename Dialog>
+void whenModal(std::function<void(Dialog *)> handle)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            handle(dialog);
+        }
+    });
+    timer->start(10);
+}
+
+void whenMessageBox(std::function<void(QMessageBox *)> handle);
+
+// A box no test waits for would block it for good: fail and close it. Any
+// modal window may be one, a file dialog too, so it is asked what it is.
+class UnexpectedBoxes
+{
+public:
+    UnexpectedBoxes();
+
+private:
+    QTimer m_timer;
+    QPointer<QWidget> m_last;
+};
+
+struct Shown {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget *parent = nullptr;
+    Qt::WindowModality modality = Qt::NonModal;
+};
+
+Shown readAndAccept(QMessageBox *box);
+
+QString patchTextOf(QWidget &window);
+
+// A click first: a double-click alone does not reach the item.
+void pickIn(QWidget &window, int tab, const char *list, int row);
+
+// Whether the entry is drawn grey, as one whose patch file cannot be added.
+bool drawnGrey(QWidget &window, const char *list, int row);
+
+// Files dragged onto `on` and dropped, as a file manager does.
+void dropFiles(QWidget *on, const QStringList &files);
+
+// Makes `widget` the active window, as a click on it would.
+bool activate(QWidget &widget);
+
+class Window : public ::testing::Test
+{
+protected:
+    Window();
+
+    template <typename T>
+    T *child(const char *name) { return window.findChild<T *>(QLatin1String(name)); }
+    QString patchText() { return patchTextOf(window); }
+    void pick(int tab, const char *list, int row) { pickIn(window, tab, list, row); }
+    // The window sent to the background, then brought back: it looks at its files again.
+    void comeBack();
+
+    ProgramFolder folder;
+    MainWindow window;
+    UnexpectedBoxes unexpectedBoxes;
+    QWidget elsewhere;
+};
