@@ -9,6 +9,31 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QUrl>
+#include <map>
+
+namespace {
+
+std::map<const QMetaObject *, int> &awaited()
+{
+    static std::map<const QMetaObject *, int> kinds;
+    return kinds;
+}
+
+bool isAwaited(const QWidget *box)
+{
+    for (const auto &[kind, count] : awaited()) {
+        if (count > 0 && box->inherits(kind->className()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void awaitModal(const QMetaObject *kind, int change)
+{
+    awaited()[kind] += change;
+}
 
 void whenMessageBox(std::function<void(QMessageBox *)> handle)
 {
@@ -19,6 +44,8 @@ UnexpectedBoxes::UnexpectedBoxes()
 {
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
         QWidget *box = QApplication::activeModalWidget();
+        if (box && isAwaited(box))
+            box = nullptr;
         if (box && box == m_last) {
             if (const auto *message = qobject_cast<QMessageBox *>(box))
                 ADD_FAILURE() << "unexpected box: " << message->text().toStdString();

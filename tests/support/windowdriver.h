@@ -14,15 +14,21 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+// Counts the modal windows of a kind that a test waits for: one is no
+// unexpected box, however long a busy machine takes to hand it over.
+void awaitModal(const QMetaObject *kind, int change);
+
 // Hands the next modal dialog of its kind to `handle`, which must close it.
 template <typename Dialog>
 void whenModal(std::function<void(Dialog *)> handle)
 {
+    awaitModal(&Dialog::staticMetaObject, 1);
     auto *timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, handle] {
         if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
+            awaitModal(&Dialog::staticMetaObject, -1);
             handle(dialog);
         }
     });
@@ -33,6 +39,8 @@ void whenMessageBox(std::function<void(QMessageBox *)> handle);
 
 // A box no test waits for would block it for good: fail and close it. Any
 // modal window may be one, a file dialog too, so it is asked what it is.
+// One dialog may show again and again, so only one that stays up while no
+// test waits for its kind counts.
 class UnexpectedBoxes
 {
 public:
