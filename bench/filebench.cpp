@@ -68,7 +68,7 @@ void Export(benchmark::State &state)
     const PlainTextHolder holder = exportedPatch(folder);
     for (auto _ : state) {
         Status failure;
-        state.SetIterationTime(secondsTaken([&] { failure = ExportPatchText(holder); }));
+        state.SetIterationTime(secondsTaken([&] { failure = ExportPatchText(holder.text()); }));
         skipOn(state, failure);
     }
 }
@@ -79,7 +79,7 @@ void Export(benchmark::State &state)
 void ExportFloor(benchmark::State &state)
 {
     const ProgramFolder folder;
-    skipOn(state, ExportPatchText(exportedPatch(folder)));
+    skipOn(state, ExportPatchText(exportedPatch(folder).text()));
     const QString path = folder.file(QStringLiteral("tmp.vkp"));
     QFile exported(path);
     const QByteArray bytes = exported.open(QIODevice::ReadOnly) ? exported.readAll() : QByteArray();

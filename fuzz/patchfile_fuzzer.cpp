@@ -196,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     PlainTextHolder holder;
     check(!AppendPatchFile(holder, Category::Fast, 0));
     const QString text = holder.text();
-    check(!ExportPatchText(holder));
+    check(!ExportPatchText(holder.text()));
     check(holder.text() == text);
 
     const QByteArray exported = folder.read(QStringLiteral("tmp.vkp"));

@@ -1,5 +1,7 @@
 #include "entries/entrystate.h"
 
+#include "assembly/assembly.h"
+#include "support/ordinaryuser.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
 
@@ -34,14 +36,29 @@ TEST(EntryState, SaysWhatItsPatchFileIsAndWhatThePatchSaysOfItself)
         {2, EntryState::File::Present, u"first\nsecond"_s},
         {3, EntryState::File::Present, u"d3.h"_s},
     };
+    // Larger than an append takes, whether or not a backup is in use.
+    folder.write(u"d6.h"_s, "");
+    ASSERT_TRUE(QFile::resize(folder.file(u"d6.h"_s), maxPatchFileBytes + 1));
+    cases.push_back({6, EntryState::File::NotReadable, u"Не удалось прочитать d6.h: файл больше 64 МиБ."_s});
 #ifndef Q_OS_WIN
+    // What root would read all the same, nobody may not.
+    folder.write(u"d7.h"_s, "A0: 01");
+    ASSERT_TRUE(QFile::setPermissions(folder.file(u"d7.h"_s), {}));
+    cases.push_back({7, EntryState::File::NotReadable, u"Не удалось прочитать d7.h: нет прав доступа (Permission denied)."_s});
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(u"d4.h"_s)).constData(), 0600), 0);
     cases.push_back({4, EntryState::File::NotReadable, u"Не удалось прочитать d4.h: это не обычный файл (канал или устройство)."_s});
     ASSERT_TRUE(QFile::link(folder.file(u"gone.h"_s), folder.file(u"d5.h"_s)));
     cases.push_back({5, EntryState::File::NotReadable,
                      u"Не удалось прочитать d5.h: ссылка ведёт на несуществующий файл или по кругу."_s});
 #endif
-    const std::vector<EntryState> states = lookAtEntries();
+    QFile::setPermissions(folder.root(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+    QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    std::vector<EntryState> states;
+    {
+        const OrdinaryUser user;
+        ASSERT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
+        states = lookAtEntries();
+    }
     ASSERT_EQ(states.size(), 20u);
     for (const Case &c : cases) {
         const EntryState &state = states[std::size_t(c.index)];

@@ -53,18 +53,18 @@ protected:
 
 TEST_F(Handover, WritesTheTextAndOneLineEndReplacingTheFileWhole)
 {
-    ASSERT_FALSE(ExportPatchText(holder));
+    ASSERT_FALSE(ExportPatchText(holder.text()));
     EXPECT_EQ(folder.read(QStringLiteral("tmp.vkp")), "\r\n");
 
     folder.write(QStringLiteral("d0.h"), "A\r\nB\r\n");
     ASSERT_FALSE(AppendPatchFile(holder, Category::Del, 0));
     const QString text = holder.text();
-    ASSERT_FALSE(ExportPatchText(holder));
+    ASSERT_FALSE(ExportPatchText(holder.text()));
     EXPECT_EQ(folder.read(QStringLiteral("tmp.vkp")), "\r\nA\r\nB\r\n\r\n");
     EXPECT_EQ(holder.text(), text);
 
     ClearPatchText(holder);
-    ASSERT_FALSE(ExportPatchText(holder));
+    ASSERT_FALSE(ExportPatchText(holder.text()));
     EXPECT_EQ(folder.read(QStringLiteral("tmp.vkp")), "\r\n");
 }
 
@@ -73,7 +73,7 @@ TEST_F(Handover, EveryByteOfAPatchFileComesBackOut)
     const QByteArray line = everyLineByte();
     folder.write(QStringLiteral("o1.h"), line + "\n" + line);
     ASSERT_FALSE(AppendPatchFile(holder, Category::Other, 1));
-    ASSERT_FALSE(ExportPatchText(holder));
+    ASSERT_FALSE(ExportPatchText(holder.text()));
     EXPECT_EQ(folder.read(QStringLiteral("tmp.vkp")), "\r\n" + line + "\r\n" + line + "\r\n\r\n");
 }
 
@@ -95,7 +95,7 @@ TEST_F(Handover, RefusesACharacterTheCodePageLacksAndKeepsTheOldFile)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text.left(20).toStdString());
         holder.setText(c.text);
-        const Status failure = ExportPatchText(holder);
+        const Status failure = ExportPatchText(holder.text());
         ASSERT_TRUE(failure);
         EXPECT_EQ(firstLine(*failure), exportFailed);
         EXPECT_EQ(failure->reason, u"символ "_s + c.character + u" нельзя записать в кодировке Windows-1251"_s);
@@ -109,7 +109,7 @@ TEST_F(Handover, ReportsADirectoryInPlaceOfTheFile)
 {
     QDir(folder.path()).mkdir(QStringLiteral("tmp.vkp"));
     holder.setText(QStringLiteral("x"));
-    const Status failure = ExportPatchText(holder);
+    const Status failure = ExportPatchText(holder.text());
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, folder.file(QStringLiteral("tmp.vkp")));
     EXPECT_EQ(firstLine(*failure), exportFailed);
@@ -121,7 +121,7 @@ TEST_F(Handover, ReportsADirectoryInPlaceOfTheFile)
 TEST_F(Handover, ReportsAGoneProgramDirectory)
 {
     QDir(folder.path()).removeRecursively();
-    const Status failure = ExportPatchText(holder);
+    const Status failure = ExportPatchText(holder.text());
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, folder.file(QStringLiteral("tmp.vkp")));
     EXPECT_EQ(firstLine(*failure), exportFailed);
@@ -130,7 +130,7 @@ TEST_F(Handover, ReportsAGoneProgramDirectory)
 
 TEST_F(Handover, ReportsAMissingOrOddScriptAfterTheFileIsWritten)
 {
-    ASSERT_FALSE(ExportPatchText(holder));
+    ASSERT_FALSE(ExportPatchText(holder.text()));
     Status failure = LaunchFlasherScript();
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, folder.file(QStringLiteral("shell.bat")));
@@ -203,7 +203,7 @@ TEST_F(Handover, NamesMissingRightsAsTheReason)
         {
             [[maybe_unused]] const OrdinaryUser user;
             failure = c.file == QByteArrayView("d0.h") ? AppendPatchFile(holder, Category::Del, 0)
-                                                       : ExportPatchText(holder);
+                                                       : ExportPatchText(holder.text());
         }
         QFile::setPermissions(file, readWrite);
         ASSERT_TRUE(failure);
@@ -248,7 +248,7 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
         }
         setProgramDirectory(locked);
         holder.setText(u"NEW"_s);
-        const Status failure = ExportPatchText(holder);
+        const Status failure = ExportPatchText(holder.text());
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->file, QDir::toNativeSeparators(locked + u"/tmp.vkp"_s));
         EXPECT_EQ(firstLine(*failure), exportFailed);
@@ -293,7 +293,7 @@ TEST(HandoverFolder, WorksWhereItsPathIsLongerThanWindowsAllows)
     folder.write(u"stop"_s, "");
     PlainTextHolder holder;
     ASSERT_FALSE(AppendPatchFile(holder, Category::Del, 0));
-    ASSERT_FALSE(ExportPatchText(holder));
+    ASSERT_FALSE(ExportPatchText(holder.text()));
     EXPECT_EQ(folder.read(u"tmp.vkp"_s), "\r\nA\r\n\r\n");
     const Status failure = LaunchFlasherScript();
     ASSERT_FALSE(failure) << failure->message().toStdString();
@@ -386,7 +386,7 @@ TEST_F(Handover, ReplacesAFileHeldForAMomentAndSaysToCloseOneHeldOn)
         if (c.heldMs >= 0)
             letGo = std::thread([&] { QThread::msleep(c.heldMs); held.close(); });
         holder.setText(u"NEW"_s);
-        const Status failure = ExportPatchText(holder);
+        const Status failure = ExportPatchText(holder.text());
         if (letGo.joinable())
             letGo.join();
         if (c.replaced) {
@@ -414,7 +414,7 @@ TEST_F(Handover, AReaderNeverSeesATornFile)
     encodeCodePage(first + u"\r\n"_s, firstBytes);
     encodeCodePage(second + u"\r\n"_s, secondBytes);
     holder.setText(first);
-    ASSERT_FALSE(ExportPatchText(holder));
+    ASSERT_FALSE(ExportPatchText(holder.text()));
 
     // Windows refuses an open while the file is being replaced, and a replace
     // while a reader holds the file; the program says so and the old one stays whole.
@@ -438,7 +438,7 @@ TEST_F(Handover, AReaderNeverSeesATornFile)
     clock.start();
     for (; tries < 400 && clock.elapsed() < 15000; ++tries) {
         holder.setText(tries % 2 ? first : second);
-        const Status failure = ExportPatchText(holder);
+        const Status failure = ExportPatchText(holder.text());
         written += !failure;
         // The reader may have let go by the time the program asks who holds it.
         refused += failure && (failure->reason == heldElsewhere

@@ -3,6 +3,7 @@
 #include "patchformat/patchreader.h"
 #include "patchformat/patchreader_p.h"
 #include "patchformat/patchwarnings.h"
+#include "patchformat/words.h"
 
 #include "support/printers.h"
 
@@ -160,6 +161,7 @@ TEST(PatchReader, ReportsWhatTheToolCannotReadWhereItStands)
         {"a /*/ closes nothing", u"/*/ A0: 01\n*/ A1: 02"_s, u"2:000000A1 |02"_s},
         {"#pragmatic is a comment", u"#pragmatic\n#pragma_x\nA0: 01"_s, u"3:000000A0 |01"_s},
         {"the whole line quoted", u"A0123456 01 02\nA0G: 01 ; c"_s, u"1.1+14:NotAStatement, 2.1+7:NotAStatement"_s},
+        {"no bytes in a text", u"A0: \"\"\nA1: 01 ''\nA2: \"\" 01"_s, u"1.1+6:NoBytes, 2.1+9:NoBytes, 3.5+2:FewerOldBytes(0,1)"_s},
         {"comments where blanks stand", u"#pragma enable /* c */ old_equal_ff\nA0/* c */: 01\n+/* c */A0000000\n1: 02"_s,
          u"2:000000A0 FF|01, 4:A0000001 FF|02, 2.3+7:BlankBeforeColon, 3.2+7:BlankAfterSign"_s},
         {"a stray */ and a record after it", u"*/ 7416D595: D2\nA0: 01 */"_s,
@@ -289,6 +291,14 @@ TEST(PatchWarnings, SaysWhatWasFoundWhereAndWhatToDo)
     const QString negative = u"+10\n-20\nA0: 01"_s;
     EXPECT_TRUE(handoverWarning(negative, readPatchText(negative)).contains(u"• смещение -20 из строки 2 действует"));
 
+    // Only what informs: the tool reads it as meant, and the box says so first.
+    const QString onPhone = u"A0: 01"_s;
+    EXPECT_EQ(handoverWarning(onPhone, readPatchText(onPhone), {{1, u"запись уже на телефоне"_s, true}}),
+              u"Прошивальщик запишет этот патч как задумано, но обратите внимание:\n\n"
+              u"• запись уже на телефоне\n\nПередать его всё равно?"_s);
+    EXPECT_TRUE(handoverWarning(onPhone, readPatchText(onPhone), {{1, u"не подходит"_s, false}})
+                    .startsWith(u"Прошивальщик запишет этот патч не так, как задумано:"_s));
+
     // Only doubts: the tool may read it otherwise, and the user decides.
     const QString doubtful = u"+ A0000000\n1: 01\n+0"_s;
     EXPECT_EQ(handoverWarning(doubtful, readPatchText(doubtful)),
@@ -371,4 +381,24 @@ TEST(PatchDescription, IsTheFirstBlockOfCommentsAtTheTop)
     };
     for (const auto &c : cases)
         EXPECT_EQ(patchDescription(c.text), c.lines) << c.text.toStdString();
+}
+
+// Russian counts: the noun's form follows the last two digits.
+TEST(Words, ChooseTheFormOfANounForACount)
+{
+    const struct {
+        qint64 n;
+        const char *words;
+    } cases[] = {
+        {0, "0 записей"}, {1, "1 записи"}, {2, "2 записей"}, {5, "5 записей"}, {11, "11 записей"}, {12, "12 записей"},
+        {14, "14 записей"}, {21, "21 записи"}, {22, "22 записей"}, {101, "101 записи"}, {111, "111 записей"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(plural(c.n, u"записи", u"записей", u"записей"), QString::fromUtf8(c.words));
+    const struct {
+        qint64 n;
+        const char *words;
+    } digits[] = {{1, "1 цифра"}, {3, "3 цифры"}, {11, "11 цифр"}, {21, "21 цифра"}, {24, "24 цифры"}, {25, "25 цифр"}};
+    for (const auto &c : digits)
+        EXPECT_EQ(plural(c.n, u"цифра", u"цифры", u"цифр"), QString::fromUtf8(c.words));
 }

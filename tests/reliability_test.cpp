@@ -21,7 +21,7 @@ protected:
         folder.write(u"d6.h"_s, bytes);
         PlainTextHolder holder;
         ASSERT_FALSE(AppendPatchFile(holder, Category::Del, 6));
-        ASSERT_FALSE(ExportPatchText(holder));
+        ASSERT_FALSE(ExportPatchText(holder.text()));
         EXPECT_TRUE(folder.read(u"tmp.vkp"_s) == referenceExport(bytes));
     }
 
@@ -59,7 +59,7 @@ TEST_F(Survives, AProgramDirectoryRemovedWhileRunning)
     QDir(folder.path()).removeRecursively();
 
     EXPECT_TRUE(AppendPatchFile(holder, Category::Del, 0));
-    EXPECT_TRUE(ExportPatchText(holder));
+    EXPECT_TRUE(ExportPatchText(holder.text()));
     EXPECT_TRUE(LaunchFlasherScript());
     EXPECT_EQ(holder.text(), u"\r\nA\r\n");
 }

@@ -13,16 +13,21 @@ Status AppendPatchFile(PatchTextHolder &holder, Category category, int index, qi
         failure->summary = QStringLiteral("Не удалось добавить патч.");
         return failure;
     }
-    // CR and LF are the same bytes in the code page, so the lines are laid out
-    // before decoding, and only the block is ever held as text.
-    const QByteArray block = patchBlock(file);
-    file.clear();
     // Whole file first, then one change: nothing is ever half-appended.
-    const QString text = decodeCodePage(block);
+    const QString text = appendedText(std::move(file));
     holder.append(text);
     if (added)
         *added = text;
     return std::nullopt;
+}
+
+QString appendedText(QByteArray file)
+{
+    // CR and LF are the same bytes in the code page, so the lines are laid out
+    // before decoding, and only the block is ever held as text.
+    const QByteArray block = patchBlock(file);
+    file.clear();
+    return decodeCodePage(block);
 }
 
 void ClearPatchText(PatchTextHolder &holder)

@@ -15,6 +15,17 @@ Status AppendPatchFile(PatchTextHolder &holder, Category category, int index,
 
 void ClearPatchText(PatchTextHolder &holder);
 
-// What an append adds for a file of these bytes, still in the code page. Lines
-// are copied whole; a line ends at CR LF, LF or CR.
+// What an append adds for a file of these bytes, still in the code page: CR
+// LF, then each of its lines and CR LF. Lines are copied whole; a line ends
+// at CR LF, LF or CR.
 QByteArray patchBlock(QByteArrayView file);
+
+// The same, as text.
+QString appendedText(QByteArray file);
+
+// The file's own lines in what an append added, as the tool reads the file
+// alone: past the CR LF the append opens with.
+inline QStringView fileLines(QStringView appended)
+{
+    return appended.sliced(2);
+}

@@ -54,8 +54,10 @@ Status checkAgainstBackup(const Backup &backup, const PatchReading &reading, std
 {
     BackupImage image;
     const PatchReading *readings[] = {&reading};
-    if (Status failure = readBackupFor(backup, readings, image))
+    if (Status failure = readBackupFor(backup, readings, image)) {
+        failure->summary += QStringLiteral(" Патч не передан: нажмите кнопку ещё раз, чтобы передать его без сверки.");
         return failure;
+    }
     items = backupWarnings(reading, matchPatch(reading, image), image, backupName(backup));
     return std::nullopt;
 }

@@ -29,4 +29,5 @@ Status readBackupFor(const Backup &backup, std::span<const PatchReading *const> 
 
 // What the box before a hand-over of a text, read as `reading`, must say of
 // the backup: records that do not fit it, are applied or lie past its end.
+// When the backup no longer reads, that nothing was handed over is said too.
 Status checkAgainstBackup(const Backup &backup, const PatchReading &reading, std::vector<WarningItem> &items);

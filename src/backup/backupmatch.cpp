@@ -1,5 +1,7 @@
 #include "backupmatch.h"
 
+#include "patchformat/addressorder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -72,36 +74,22 @@ QByteArrayView BackupImage::bytes(qint64 at, qint64 length) const
 
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize)
 {
-    std::vector<FileRange> ranges;
-    const auto take = [&](FileRange range) {
-        if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether) {
-            FileRange &last = ranges.back();
-            last.length = std::max(last.length, range.at + range.length - last.at);
-        } else {
-            ranges.push_back(range);
-        }
-    };
-    // Patches are mostly written in the order of their addresses: taken as
-    // they come while they are, sorted first where they are not.
     std::vector<FileRange> wanted;
     for (const PatchReading *reading : readings) {
+        wanted.reserve(wanted.size() + reading->records.size());
         for (const PatchRecord &record : reading->records) {
-            if (!inside(record, backupSize) || recordLength(record) == 0)
-                continue;
-            const FileRange range{record.address, recordLength(record)};
-            if (wanted.empty() && (ranges.empty() || range.at >= ranges.back().at))
-                take(range);
-            else
-                wanted.push_back(range);
+            if (inside(record, backupSize) && recordLength(record) > 0)
+                wanted.push_back({record.address, recordLength(record)});
         }
     }
-    if (wanted.empty())
-        return ranges;
-    wanted.insert(wanted.end(), ranges.begin(), ranges.end());
-    std::sort(wanted.begin(), wanted.end(), [](const FileRange &a, const FileRange &b) { return a.at < b.at; });
-    ranges.clear();
-    for (const FileRange &range : wanted)
-        take(range);
+    sortByAddress(wanted, [](const FileRange &a, const FileRange &b) { return a.at < b.at; });
+    std::vector<FileRange> ranges;
+    for (const FileRange &range : wanted) {
+        if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether)
+            ranges.back().length = std::max(ranges.back().length, range.at + range.length - ranges.back().at);
+        else
+            ranges.push_back(range);
+    }
     return ranges;
 }
 

@@ -1,23 +1,38 @@
 #include "backupwords.h"
 
+#include "patchformat/words.h"
+
 #include <QStringList>
 #include <algorithm>
 
 namespace {
 
-// How many bytes the words show.
-constexpr qsizetype shownBytes = 8;
-
-QString hexBytes(const PatchReading &reading, QByteArrayView bytes, qsizetype at)
+// Bytes as the words show them, eight at most; `placeholder(i)` tells which
+// one a patch wrote as a placeholder.
+template <typename Placeholder>
+QString shownBytes(QByteArrayView bytes, Placeholder placeholder)
 {
+    constexpr qsizetype most = 8;
     QStringList shown;
-    for (qsizetype i = 0; i < std::min(bytes.size(), shownBytes); ++i) {
-        const bool any = at >= 0 && reading.isAnyByte(at + i);
-        shown += any ? QStringLiteral("??") : QStringLiteral("%1").arg(uchar(bytes[i]), 2, 16, QChar(u'0')).toUpper();
+    for (qsizetype i = 0; i < std::min(bytes.size(), most); ++i) {
+        shown += placeholder(i) ? QStringLiteral("??")
+                                : QStringLiteral("%1").arg(uchar(bytes[i]), 2, 16, QChar(u'0')).toUpper();
     }
-    if (bytes.size() > shownBytes)
+    if (bytes.size() > most)
         shown += QStringLiteral("…");
     return shown.join(u' ');
+}
+
+// The old bytes a record expects, as the patch writes them.
+QString expectedBytes(const PatchReading &reading, const PatchRecord &record)
+{
+    return shownBytes(reading.oldBytes(record), [&](qsizetype i) { return reading.isAnyByte(record.oldAt + i); });
+}
+
+// What the backup holds where the record expects its old bytes.
+QString foundBytes(const BackupImage &backup, const PatchRecord &record)
+{
+    return shownBytes(backup.bytes(record.address, record.oldSize), [](qsizetype) { return false; });
 }
 
 QString backupSize(qint64 size)
@@ -46,17 +61,16 @@ QString patchStateWords(const PatchReading &reading, const PatchMatch &match, co
         return QStringLiteral("Патча нет в копии прошивки %1,\nи он к ней подходит.").arg(backupName);
     case PatchState::PartlyApplied:
         return QStringLiteral("Патч есть в копии прошивки %1 лишь отчасти:\n"
-                              "записано %2 из %3 записей, остальные к ней подходят.")
+                              "записано %2 из %3, остальные к ней подходят.")
             .arg(backupName)
             .arg(applied)
-            .arg(match.records.size());
+            .arg(plural(qint64(match.records.size()), u"записи", u"записей", u"записей"));
     case PatchState::DoesNotFit: {
         const PatchRecord &record = reading.records[*match.atFault];
         return QStringLiteral("Патч не для этой прошивки: не прошивайте его.\n"
                               "В строке %1 по адресу %2 он ждёт %3,\nа в копии прошивки %4 там %5.")
-            .arg(QString::number(record.line), addressText(record.address),
-                 hexBytes(reading, reading.oldBytes(record), record.oldAt), backupName,
-                 hexBytes(reading, backup.bytes(record.address, record.oldSize), -1));
+            .arg(QString::number(record.line), addressText(record.address), expectedBytes(reading, record),
+                 backupName, foundBytes(backup, record));
     }
     case PatchState::Outside: {
         const PatchRecord &record = reading.records[*match.atFault];
@@ -88,16 +102,16 @@ std::vector<WarningItem> backupWarnings(const PatchReading &reading, const Patch
         case RecordState::Unchanged:
             break;
         case RecordState::Applied:
-            items.push_back({record.line, QStringLiteral("%1 уже есть в копии прошивки %2: этот патч уже на телефоне")
-                                              .arg(lines(), backupName)});
+            items.push_back({record.line,
+                             QStringLiteral("%1 уже есть в копии прошивки %2: этот патч уже на телефоне").arg(lines(), backupName),
+                             true});
             break;
         case RecordState::DoesNotFit:
             items.push_back({record.line, QStringLiteral("%1 %2 к копии прошивки %3: по адресу %4 патч ждёт %5, "
                                                          "а там %6, — патч написан для другой прошивки")
                                               .arg(lines(), many ? QStringLiteral("не подходят") : QStringLiteral("не подходит"),
                                                    backupName, addressText(record.address),
-                                                   hexBytes(reading, reading.oldBytes(record), record.oldAt),
-                                                   hexBytes(reading, backup.bytes(record.address, record.oldSize), -1))});
+                                                   expectedBytes(reading, record), foundBytes(backup, record))});
             break;
         case RecordState::Outside:
             items.push_back({record.line, QStringLiteral("%1 %2 по адресу %3%4, за концом копии прошивки %5 (%6)")

@@ -11,20 +11,27 @@
 
 namespace {
 
+// Whether the file can be added, in the words an append would give: opened,
+// not read, which is cheap enough for every start.
 EntryState lookAt(Category category, int index)
 {
     EntryState state;
     state.category = category;
     state.index = index;
-    const QFileInfo file(PatchFilePath(category, index));
+    const QString path = PatchFilePath(category, index);
+    const QFileInfo file(path);
     if (!file.exists() && !file.isSymLink()) {
         state.file = EntryState::File::Missing;
-    } else if (const auto reason = notRegularReason(file)) {
-        // A folder or a FIFO in the file's place: what an append would say.
+    } else if (const Status failure = checkReadable(path, maxPatchFileBytes)) {
         state.file = EntryState::File::NotReadable;
-        state.reason = *reason;
+        state.reason = failure->reason;
     }
     return state;
+}
+
+QString notReadableWords(const QString &fileName, const QString &reason)
+{
+    return QStringLiteral("Не удалось прочитать %1: %2.").arg(fileName, reason);
 }
 
 // What a patch says of itself, from the first 64 KiB of its file.
@@ -37,14 +44,13 @@ Status readDescription(const QString &path, QStringList &lines)
     return std::nullopt;
 }
 
-// The file as the tool will read it once appended: its own lines, CR LF each.
+// The file as the tool will read it once appended.
 Status readPatch(const EntryState &state, PatchReading &reading)
 {
     QByteArray bytes;
     if (Status failure = readFile(PatchFilePath(state.category, state.index), maxPatchFileBytes, bytes))
         return failure;
-    const QString text = decodeCodePage(patchBlock(bytes));
-    reading = readPatchText(QStringView(text).sliced(2));
+    reading = readPatchText(fileLines(appendedText(std::move(bytes))));
     return std::nullopt;
 }
 
@@ -97,13 +103,13 @@ QString entryAbout(const EntryState &state)
         return QStringLiteral("Файла %1 нет в папке программы\n%2\nПоложите его туда, и патч можно будет добавить.")
             .arg(file.fileName(), QDir::toNativeSeparators(file.path()));
     case EntryState::File::NotReadable:
-        return QStringLiteral("Не удалось прочитать %1: %2.").arg(file.fileName(), state.reason);
+        return notReadableWords(file.fileName(), state.reason);
     case EntryState::File::Present:
         break;
     }
     QString about = state.backupWords.isEmpty() ? QString() : state.backupWords + QStringLiteral("\n\n");
     QStringList lines;
     if (const Status failure = readDescription(file.filePath(), lines))
-        return about + QStringLiteral("Не удалось прочитать %1: %2.").arg(file.fileName(), failure->reason);
+        return about + notReadableWords(file.fileName(), failure->reason);
     return about + (lines.isEmpty() ? file.fileName() : lines.join(u'\n'));
 }

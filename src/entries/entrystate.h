@@ -20,8 +20,8 @@ struct EntryState {
     QString backupWords;
 };
 
-// Whether each entry's patch file is there, without reading any: cheap enough
-// for every start. In the catalogue's order.
+// Whether each entry's patch file is there and can be read, opened but not
+// read: cheap enough for every start. In the catalogue's order.
 std::vector<EntryState> lookAtEntries();
 
 // The same, each patch file read and matched against `backup`. When the

@@ -4,9 +4,9 @@
 #include "runtime/programdirectory.h"
 #include "runtime/textfile.h"
 
-Status ExportPatchText(const PatchTextHolder &holder)
+Status ExportPatchText(QStringView text)
 {
-    if (Status failure = writeTextFile(programFile(QStringLiteral("tmp.vkp")), holder.text())) {
+    if (Status failure = writeTextFile(programFile(QStringLiteral("tmp.vkp")), text)) {
         failure->summary = QStringLiteral("Не удалось передать патч прошивальщику.");
         return failure;
     }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "assembly/patchtextholder.h"
 #include "runtime/failure.h"
 
+#include <QStringView>
+
 // Writes the patch text and one CR LF to tmp.vkp in the program directory.
-// The text is left as it was; on failure an earlier tmp.vkp stays whole.
-Status ExportPatchText(const PatchTextHolder &holder);
+// On failure an earlier tmp.vkp stays whole.
+Status ExportPatchText(QStringView text);
 
 // Starts shell.bat from the program directory, hidden, without waiting.
 Status LaunchFlasherScript();

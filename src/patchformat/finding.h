@@ -6,10 +6,9 @@
 // What the reader finds wrong or doubtful in a patch text, as values: the
 // words for each kind are the warnings' business (findingWords).
 enum class FindingKind {
-    // The tool cannot read the line, and skips it.
     NotAStatement,     // neither a record nor an offset nor a #pragma
     AddressTooLarge,
-    NoBytes,           // an address and a colon, and nothing after
+    NoBytes,           // an address and a colon, and nothing after, or ""
     TooManyFields,
     Unfinished,        // placeholders in the new bytes
     FewerOldBytes,     // numbers: old bytes, new bytes
@@ -29,10 +28,8 @@ enum class FindingKind {
     OffsetTooLarge,
     PragmaWithoutAction,
     UnknownPragma,
-    // Comments out of place; what stands beside them is read.
     UnclosedComment,
     StrayCommentEnd,
-    // Read as the likeliest reading, though the tool may read it otherwise.
     BlankAfterSign,
     BlankBeforeColon,
     CapitalLetters,    // 0X, #PRAGMA, ENABLE, UNDO
@@ -42,14 +39,51 @@ enum class FindingKind {
     BareCarriageReturn,
 };
 
-enum class Severity { Unreadable, Misplaced, Doubt };
+enum class Severity {
+    Unreadable, // the tool cannot read the line, and skips it
+    Misplaced,  // a comment out of place; what stands beside it is read
+    Doubt,      // read the likeliest way, though the tool may read it otherwise
+};
 
+// Each kind's severity: the build fails on a kind this leaves out.
 constexpr Severity severity(FindingKind kind)
 {
-    if (kind >= FindingKind::BlankAfterSign)
-        return Severity::Doubt;
-    if (kind >= FindingKind::UnclosedComment)
+    switch (kind) {
+    case FindingKind::NotAStatement:
+    case FindingKind::AddressTooLarge:
+    case FindingKind::NoBytes:
+    case FindingKind::TooManyFields:
+    case FindingKind::Unfinished:
+    case FindingKind::FewerOldBytes:
+    case FindingKind::OddDigits:
+    case FindingKind::NotHexBytes:
+    case FindingKind::NotHexNumber:
+    case FindingKind::TooManyHexDigits:
+    case FindingKind::NotBinaryNumber:
+    case FindingKind::TooManyBinaryDigits:
+    case FindingKind::NotDecimal:
+    case FindingKind::DecimalDigitCount:
+    case FindingKind::DecimalTooLarge:
+    case FindingKind::UnclosedQuote:
+    case FindingKind::CommentMarkInText:
+    case FindingKind::TrailingJunk:
+    case FindingKind::OffsetNotHex:
+    case FindingKind::OffsetTooLarge:
+    case FindingKind::PragmaWithoutAction:
+    case FindingKind::UnknownPragma:
+        return Severity::Unreadable;
+    case FindingKind::UnclosedComment:
+    case FindingKind::StrayCommentEnd:
         return Severity::Misplaced;
+    case FindingKind::BlankAfterSign:
+    case FindingKind::BlankBeforeColon:
+    case FindingKind::CapitalLetters:
+    case FindingKind::CommentWithoutBlank:
+    case FindingKind::UnknownEscape:
+    case FindingKind::SignedOutOfRange:
+    case FindingKind::BareCarriageReturn:
+        return Severity::Doubt;
+    }
     return Severity::Unreadable;
 }
 

@@ -1,13 +1,8 @@
 #include "findingwords.h"
 
-namespace {
+#include "words.h"
 
-QString plural(qint64 n, const char16_t *one, const char16_t *few, const char16_t *many)
-{
-    const qint64 tens = n % 100, units = n % 10;
-    const char16_t *word = (tens >= 11 && tens <= 14) ? many : units == 1 ? one : (units >= 2 && units <= 4) ? few : many;
-    return QString::number(n) + u' ' + QString::fromUtf16(word);
-}
+namespace {
 
 // What stands in the span, on one line and short enough to read in a box.
 QString quoted(const Finding &finding, QStringView text)

@@ -9,13 +9,12 @@
 
 namespace {
 
-constexpr QStringView pragmaNames[pragmaCount] = {
-    u"old_equal_ff", u"undo", u"warn_no_old_on_apply", u"warn_if_new_exist_on_apply", u"warn_if_old_exist_on_undo",
+// What stands where a hex number should: its value, or why there is none.
+struct HexNumber {
+    enum class Outcome { Read, NotHex, TooLarge };
+    Outcome outcome = Outcome::Read;
+    qint64 value = 0;
 };
-
-constexpr qint64 addressSpace = 0x100000000;
-constexpr qint64 notANumber = -1;
-constexpr qint64 tooLarge = -2;
 
 // XX, YY, nn, ?? and the like: a byte an author has yet to fill in.
 bool isPlaceholder(char16_t a, char16_t b)
@@ -139,6 +138,11 @@ public:
     }
 
 private:
+    struct Span {
+        Mark from;
+        qsizetype to;
+    };
+
     // Items written together or joined by commas: their bytes lie in
     // PatchReading::bytes from `at`.
     struct Field {
@@ -146,9 +150,7 @@ private:
         qsizetype end = 0;
         qsizetype at = 0;
         qsizetype size = 0;
-        // The first item with a placeholder.
-        Mark placeholder{-1, 0, 0};
-        qsizetype placeholderEnd = 0;
+        std::optional<Span> placeholder; // the first item with one
     };
 
     bool failed() const { return m_findings.failed(); }
@@ -157,26 +159,29 @@ private:
     bool plainRecord()
     {
         constexpr qsizetype most = 256;
-        const char16_t *const text = m_scanner.text().utf16();
-        const char16_t *const end = text + m_scanner.text().size();
+        const char16_t *const text = m_scanner.source().utf16();
+        const char16_t *const end = text + m_scanner.source().size();
         const qsizetype at = m_bytes.size();
         const std::optional<PlainRecord> plain = readPlainRecord(text + m_scanner.at(), end, m_bytes.room(most), most);
         if (!plain)
             return false;
         m_bytes.commit(plain->firstSize + plain->secondSize);
-        const bool two = plain->secondSize > 0;
+        const bool twoFields = plain->secondSize > 0;
         PatchRecord record{m_scanner.line(), quint32(m_reading.offset + plain->address),
-                           two ? plain->secondSize : plain->firstSize, 0, two ? at + plain->firstSize : at, 0};
-        addRecord(record, two, at, plain->firstSize);
-        m_scanner.passLine(plain->lineEnd == end ? -1 : plain->lineEnd - text);
+                           twoFields ? plain->secondSize : plain->firstSize, 0, twoFields ? at + plain->firstSize : at, 0};
+        addRecord(record, twoFields, at, plain->firstSize);
+        if (plain->lineEnd == end)
+            m_scanner.passToEnd();
+        else
+            m_scanner.passLineFeed(plain->lineEnd - text);
         return true;
     }
 
     // The record joins the reading, with its old bytes as written in the first
     // of two fields, or as old_equal_ff implies them.
-    void addRecord(PatchRecord &record, bool two, qsizetype firstAt, qsizetype firstSize)
+    void addRecord(PatchRecord &record, bool twoFields, qsizetype firstAt, qsizetype firstSize)
     {
-        if (two) {
+        if (twoFields) {
             record.oldAt = firstAt;
             record.oldSize = firstSize;
         } else if (m_reading.pragmaOn[int(Pragma::OldEqualFf)]) {
@@ -200,7 +205,7 @@ private:
         const qsizetype from = m_scanner.at();
         while (isWord(m_scanner.current()))
             m_scanner.advance();
-        return m_scanner.text().sliced(from, m_scanner.at() - from);
+        return m_scanner.source().sliced(from, m_scanner.at() - from);
     }
 
     // 0x, 0n, 0i: the tool's own spelling is in lower case.
@@ -216,7 +221,7 @@ private:
     {
         m_scanner.skipGap();
         if (!m_scanner.atLineEnd()) {
-            error(FindingKind::TrailingJunk, m_scanner.mark(), -1);
+            m_findings.errorToStatementEnd(FindingKind::TrailingJunk, m_scanner.mark());
             return false;
         }
         // Real patches write `01; c`, and the tool reads it so; a // or #
@@ -242,9 +247,9 @@ private:
 
     void pragma()
     {
-        if (m_scanner.text().sliced(m_start.at, 7) != u"#pragma")
-            doubt(FindingKind::CapitalLetters, m_start, m_start.at + 7);
-        m_scanner.advance(7);
+        if (m_scanner.source().sliced(m_start.at, pragmaWord.size()) != pragmaWord)
+            doubt(FindingKind::CapitalLetters, m_start, m_start.at + pragmaWord.size());
+        m_scanner.advance(pragmaWord.size());
         m_scanner.skipGap();
         const Mark actionAt = m_scanner.mark();
         const QStringView action = word();
@@ -269,9 +274,9 @@ private:
         m_reading.pragmaLine[known] = enable != pragmaOnAtStart(Pragma(known)) ? m_start.line : 0;
     }
 
-    // Hex digits, with or without 0x, at most FFFFFFFF; notANumber when there
-    // are none or something else follows, tooLarge when the value is larger.
-    qint64 hexNumber()
+    // Hex digits, with or without 0x, at most FFFFFFFF: none, or something
+    // else after them, is no hex number.
+    HexNumber hexNumber()
     {
         if (m_scanner.current() == '0' && (m_scanner.peek(1) | 0x20) == 'x' && isHex(m_scanner.peek(2)))
             prefix();
@@ -279,8 +284,8 @@ private:
         bool digits = false, large = false;
         // Run by run: a backslash may join the next line on in the middle.
         while (isHex(m_scanner.current())) {
-            const char16_t *const run = m_scanner.text().utf16() + m_scanner.at();
-            const char16_t *const end = m_scanner.text().utf16() + m_scanner.text().size();
+            const char16_t *const run = m_scanner.source().utf16() + m_scanner.at();
+            const char16_t *const end = m_scanner.source().utf16() + m_scanner.source().size();
             const char16_t *at = run;
             for (int digit; at != end && (digit = hexValue(*at)) >= 0; ++at) {
                 value = value * 16 + digit;
@@ -293,8 +298,8 @@ private:
             m_scanner.advance(at - run);
         }
         if (!digits || isWord(m_scanner.current()))
-            return notANumber;
-        return large ? tooLarge : value;
+            return {HexNumber::Outcome::NotHex};
+        return large ? HexNumber{HexNumber::Outcome::TooLarge} : HexNumber{HexNumber::Outcome::Read, value};
     }
 
     void offset()
@@ -303,25 +308,25 @@ private:
         m_scanner.advance();
         if (m_scanner.skipGap())
             doubt(FindingKind::BlankAfterSign, m_scanner.gapStart(), m_scanner.at());
-        const qint64 value = hexNumber();
-        if (value == notANumber)
-            return error(FindingKind::OffsetNotHex, m_start, -1);
-        if (value == tooLarge)
+        const HexNumber number = hexNumber();
+        if (number.outcome == HexNumber::Outcome::NotHex)
+            return m_findings.errorToStatementEnd(FindingKind::OffsetNotHex, m_start);
+        if (number.outcome == HexNumber::Outcome::TooLarge)
             return error(FindingKind::OffsetTooLarge, m_start, m_scanner.at());
         if (!endsHere())
             return;
-        m_reading.offset = minus ? -value : value;
-        m_reading.offsetLine = value ? m_start.line : 0;
+        m_reading.offset = minus ? -number.value : number.value;
+        m_reading.offsetLine = number.value ? m_start.line : 0;
     }
 
     void record()
     {
-        const qint64 address = hexNumber();
+        const HexNumber address = hexNumber();
         const qsizetype addressEnd = m_scanner.at();
         const bool gap = m_scanner.skipGap();
-        if (address == notANumber || m_scanner.current() != ':')
-            return error(FindingKind::NotAStatement, m_start, -1);
-        if (address == tooLarge)
+        if (address.outcome == HexNumber::Outcome::NotHex || m_scanner.current() != ':')
+            return m_findings.errorToStatementEnd(FindingKind::NotAStatement, m_start);
+        if (address.outcome == HexNumber::Outcome::TooLarge)
             return error(FindingKind::AddressTooLarge, m_start, addressEnd);
         if (gap)
             doubt(FindingKind::BlankBeforeColon, m_scanner.gapStart(), m_scanner.at());
@@ -335,23 +340,25 @@ private:
         if (failed())
             return;
         m_scanner.skipGap();
-        const bool two = startsItem(m_scanner.current());
-        const Field second = two ? field() : Field();
+        const bool twoFields = startsItem(m_scanner.current());
+        const Field second = twoFields ? field() : Field();
         if (failed())
             return;
         m_scanner.skipGap();
-        if (two && startsItem(m_scanner.current()))
-            return error(FindingKind::TooManyFields, m_scanner.mark(), -1);
-        const Field &news = two ? second : first;
-        if (news.placeholder.at >= 0)
-            return error(FindingKind::Unfinished, news.placeholder, news.placeholderEnd);
-        if (two && first.size < second.size)
+        if (twoFields && startsItem(m_scanner.current()))
+            return m_findings.errorToStatementEnd(FindingKind::TooManyFields, m_scanner.mark());
+        const Field &newField = twoFields ? second : first;
+        if (newField.placeholder)
+            return error(FindingKind::Unfinished, newField.placeholder->from, newField.placeholder->to);
+        if (twoFields && first.size < second.size)
             return error(FindingKind::FewerOldBytes, first.from, first.end, {first.size, second.size});
+        if (newField.size == 0) // "" writes nothing
+            return error(FindingKind::NoBytes, m_start, newField.end);
         if (!endsHere())
             return;
 
-        PatchRecord record{m_start.line, quint32(m_reading.offset + address), news.size, 0, news.at, 0};
-        addRecord(record, two, first.at, first.size);
+        PatchRecord record{m_start.line, quint32(m_reading.offset + address.value), newField.size, 0, newField.at, 0};
+        addRecord(record, twoFields, first.at, first.size);
     }
 
     Field field()
@@ -377,15 +384,15 @@ private:
     void item(Field &field)
     {
         const char16_t c = m_scanner.current();
-        const char16_t kind = m_scanner.peek(1) | 0x20;
+        const char16_t prefixLetter = m_scanner.peek(1) | 0x20;
         if (c == '"' || c == '\'') {
             QByteArray text;
-            if (m_scanner.text(&text))
+            if (m_scanner.quotedText(&text))
                 m_bytes.put(text.constData(), text.size());
         }
-        else if (c == '0' && (kind == 'x' || kind == 'n'))
-            number(kind == 'n');
-        else if (c == '0' && kind == 'i')
+        else if (c == '0' && (prefixLetter == 'x' || prefixLetter == 'n'))
+            number(prefixLetter == 'n');
+        else if (c == '0' && prefixLetter == 'i')
             decimal();
         else
             hexBytes(field);
@@ -408,8 +415,8 @@ private:
             // a few dozen at once.
             while (digits % 2 == 0) {
                 constexpr qsizetype most = 64;
-                const char16_t *const run = m_scanner.text().utf16() + m_scanner.at();
-                const qsizetype pairs = std::min(most, (m_scanner.text().size() - m_scanner.at()) / 2);
+                const char16_t *const run = m_scanner.source().utf16() + m_scanner.at();
+                const qsizetype pairs = std::min(most, (m_scanner.source().size() - m_scanner.at()) / 2);
                 const qsizetype done = hexRun(run, pairs, m_bytes.kept() ? m_bytes.room(most) : nullptr);
                 m_bytes.commit(done);
                 m_scanner.advance(2 * done);
@@ -439,10 +446,8 @@ private:
             return error(FindingKind::OddDigits, from, m_scanner.at());
         if (bad)
             return error(FindingKind::NotHexBytes, from, m_scanner.at());
-        if (placeholder && field.placeholder.at < 0) {
-            field.placeholder = from;
-            field.placeholderEnd = m_scanner.at();
-        }
+        if (placeholder && !field.placeholder)
+            field.placeholder = Span{from, m_scanner.at()};
     }
 
     // 0x: up to 8 hex digits, a byte for each two; 0n: up to 32 binary
@@ -513,26 +518,6 @@ private:
 };
 
 } // namespace
-
-QString pragmaName(Pragma pragma)
-{
-    return pragmaNames[int(pragma)].toString();
-}
-
-QString offsetText(qint64 offset)
-{
-    return (offset < 0 ? u'-' : u'+') + QString::number(qAbs(offset), 16).toUpper();
-}
-
-QString addressText(qint64 address)
-{
-    return QString::number(address, 16).toUpper().rightJustified(8, u'0');
-}
-
-bool pragmaOnAtStart(Pragma pragma)
-{
-    return pragma != Pragma::OldEqualFf;
-}
 
 PatchReading readPatchText(QStringView text, RecordBytes bytes)
 {

@@ -24,13 +24,15 @@ struct PatchRecord {
     bool operator==(const PatchRecord &) const = default;
 };
 
+// The tool counts addresses in 32 bits: offset plus address wraps around.
+inline constexpr qint64 addressSpace = 0x100000000;
+
 enum class Pragma { OldEqualFf, Undo, WarnNoOldOnApply, WarnIfNewExistOnApply, WarnIfOldExistOnUndo };
 inline constexpr int pragmaCount = 5;
-
-// How a pragma's name, an offset and an address are written in a patch.
-QString pragmaName(Pragma pragma);
-QString offsetText(qint64 offset);
-QString addressText(qint64 address);
+// As the tool spells them, in the order of Pragma.
+inline constexpr QStringView pragmaNames[pragmaCount] = {
+    u"old_equal_ff", u"undo", u"warn_no_old_on_apply", u"warn_if_new_exist_on_apply", u"warn_if_old_exist_on_undo",
+};
 
 struct PatchReading {
     std::vector<PatchRecord> records;
@@ -55,7 +57,10 @@ struct PatchReading {
 };
 
 // As at the start of a text: old_equal_ff off, the other pragmas on.
-bool pragmaOnAtStart(Pragma pragma);
+constexpr bool pragmaOnAtStart(Pragma pragma)
+{
+    return pragma != Pragma::OldEqualFf;
+}
 
 // Whether a reading keeps the records' bytes, or only counts them (the check
 // before a hand-over with no backup to compare with needs no more).

@@ -1,6 +1,8 @@
 #include "patchwarnings.h"
 
+#include "addressorder.h"
 #include "findingwords.h"
+#include "words.h"
 
 #include <QDir>
 #include <QStringList>
@@ -9,16 +11,10 @@
 namespace {
 
 constexpr int shownItems = 10;
-constexpr qint64 addressSpace = 0x100000000;
 
 QString byteRange(qint64 from, qint64 to)
 {
     return from == to ? addressText(from) : addressText(from) + u'–' + addressText(to);
-}
-
-QString pragmaLine(Pragma pragma, bool enable)
-{
-    return QStringLiteral("#pragma %1 %2").arg(enable ? u"enable" : u"disable", pragmaName(pragma));
 }
 
 struct InForce {
@@ -53,11 +49,6 @@ std::vector<InForce> inForce(const PatchReading &reading, bool inFile)
     return found;
 }
 
-QString item(const QString &text)
-{
-    return QStringLiteral("• ") + text;
-}
-
 } // namespace
 
 std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
@@ -70,10 +61,6 @@ std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
         qint64 from;
         qint64 end;
         std::size_t record;
-        bool operator<(const Piece &other) const
-        {
-            return from < other.from || (from == other.from && record < other.record);
-        }
     };
     std::vector<Piece> pieces;
     pieces.reserve(records.size());
@@ -86,9 +73,9 @@ std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
         if (end > addressSpace)
             pieces.push_back({0, std::min(end - addressSpace, from), i});
     }
-    // Patches are mostly written in the order of their addresses.
-    if (!std::is_sorted(pieces.begin(), pieces.end()))
-        std::sort(pieces.begin(), pieces.end());
+    sortByAddress(pieces, [](const Piece &a, const Piece &b) {
+        return a.from < b.from || (a.from == b.from && a.record < b.record);
+    });
     std::vector<Overlap> overlaps;
     const Piece *furthest = nullptr;
     for (const Piece &piece : pieces) {
@@ -109,51 +96,61 @@ QString handoverWarning(QStringView text, const PatchReading &reading, const std
 {
     const std::vector<Overlap> overlaps = findOverlaps(reading.records);
     const std::vector<InForce> left = inForce(reading, false);
-    // Every finding in the order of its line; only the shown ones are written out.
-    enum Kind { Overlapping, Left, Read, More };
-    struct Found {
+    // Everything to say in the order of its line; only the shown ones are written out.
+    enum class Source { Overlap, InForce, Finding, More };
+    struct Said {
         int line;
-        Kind kind;
+        Source source;
         std::size_t index;
     };
-    std::vector<Found> found;
-    found.reserve(overlaps.size() + left.size() + reading.findings.size() + more.size());
-    bool onlyDoubts = overlaps.empty() && left.empty() && more.empty();
+    std::vector<Said> said;
+    said.reserve(overlaps.size() + left.size() + reading.findings.size() + more.size());
+    // How the tool will take the text, as the worst of what is said shows.
+    enum class Reading { AsMeant, MaybeOtherwise, Otherwise };
+    Reading will = overlaps.empty() && left.empty() ? Reading::AsMeant : Reading::Otherwise;
     for (std::size_t i = 0; i < overlaps.size(); ++i)
-        found.push_back({overlaps[i].firstLine, Overlapping, i});
+        said.push_back({overlaps[i].firstLine, Source::Overlap, i});
     for (std::size_t i = 0; i < left.size(); ++i)
-        found.push_back({left[i].line, Left, i});
+        said.push_back({left[i].line, Source::InForce, i});
     for (std::size_t i = 0; i < reading.findings.size(); ++i) {
-        found.push_back({reading.findings[i].line, Read, i});
-        onlyDoubts = onlyDoubts && severity(reading.findings[i].kind) == Severity::Doubt;
+        said.push_back({reading.findings[i].line, Source::Finding, i});
+        will = std::max(will, severity(reading.findings[i].kind) == Severity::Doubt ? Reading::MaybeOtherwise : Reading::Otherwise);
     }
-    for (std::size_t i = 0; i < more.size(); ++i)
-        found.push_back({more[i].line, More, i});
-    if (found.empty())
+    for (std::size_t i = 0; i < more.size(); ++i) {
+        said.push_back({more[i].line, Source::More, i});
+        if (!more[i].onlyInforms)
+            will = Reading::Otherwise;
+    }
+    if (said.empty())
         return {};
-    std::stable_sort(found.begin(), found.end(), [](const Found &a, const Found &b) { return a.line < b.line; });
+    std::stable_sort(said.begin(), said.end(), [](const Said &a, const Said &b) { return a.line < b.line; });
 
     QStringList lines;
-    for (std::size_t i = 0; i < found.size() && i < shownItems; ++i) {
-        const Found &f = found[i];
-        if (f.kind == Overlapping) {
-            const Overlap &o = overlaps[f.index];
-            lines += item(QStringLiteral("патчи в строках %1 и %2 пишут в одни и те же байты %3: оставьте один из них")
-                              .arg(o.firstLine)
-                              .arg(o.secondLine)
-                              .arg(byteRange(o.from, o.to)));
-        } else if (f.kind == Left) {
-            lines += item(left[f.index].text);
-        } else if (f.kind == Read) {
-            lines += item(findingWords(reading.findings[f.index], text));
-        } else {
-            lines += item(more[f.index].text);
+    for (std::size_t i = 0; i < said.size() && i < shownItems; ++i) {
+        const Said &s = said[i];
+        switch (s.source) {
+        case Source::Overlap:
+            lines += bullet(QStringLiteral("патчи в строках %1 и %2 пишут в одни и те же байты %3: оставьте один из них")
+                                .arg(overlaps[s.index].firstLine)
+                                .arg(overlaps[s.index].secondLine)
+                                .arg(byteRange(overlaps[s.index].from, overlaps[s.index].to)));
+            break;
+        case Source::InForce:
+            lines += bullet(left[s.index].text);
+            break;
+        case Source::Finding:
+            lines += bullet(findingWords(reading.findings[s.index], text));
+            break;
+        case Source::More:
+            lines += bullet(more[s.index].text);
+            break;
         }
     }
-    if (found.size() > shownItems)
-        lines += QStringLiteral("и ещё %1").arg(found.size() - shownItems);
-    const QString lead = onlyDoubts ? QStringLiteral("Прошивальщик может прочесть этот патч не так, как задумано:")
-                                    : QStringLiteral("Прошивальщик запишет этот патч не так, как задумано:");
+    if (said.size() > shownItems)
+        lines += QStringLiteral("и ещё %1").arg(said.size() - shownItems);
+    const QString lead = will == Reading::Otherwise ? QStringLiteral("Прошивальщик запишет этот патч не так, как задумано:")
+        : will == Reading::MaybeOtherwise ? QStringLiteral("Прошивальщик может прочесть этот патч не так, как задумано:")
+                                          : QStringLiteral("Прошивальщик запишет этот патч как задумано, но обратите внимание:");
     return QStringLiteral("%1\n\n%2\n\nПередать его всё равно?").arg(lead, lines.join(u'\n'));
 }
 
@@ -161,7 +158,7 @@ QString appendWarning(const PatchReading &reading, const QString &path)
 {
     QStringList lines;
     for (const InForce &left : inForce(reading, true))
-        lines += item(left.text);
+        lines += bullet(left.text);
     if (lines.isEmpty())
         return {};
     return QStringLiteral("Патч добавлен, но он не отменяет в конце то, что включил.\n\nФайл: %1\n\n%2")

@@ -17,10 +17,12 @@ struct Overlap {
 // in the order of their first lines. Addresses wrap past FFFFFFFF.
 std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records);
 
-// One more thing to report, at its line.
+// One more thing to report, at its line; some only inform, as that a patch
+// is already on the phone.
 struct WarningItem {
     int line;
     QString text;
+    bool onlyInforms = false;
 };
 
 // What the user reads before a hand-over of `text`, read as `reading`:

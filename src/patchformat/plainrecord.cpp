@@ -70,11 +70,8 @@ std::optional<PlainRecord> readPlainRecord(const char16_t *from, const char16_t 
             return std::nullopt;
         at = skipBlanks(at, end);
     }
-    // A comment is short: a plain look at each character beats a search.
-    if (at != end && *at == ';') {
-        while (at != end && *at != '\n' && *at != '\r')
-            ++at;
-    }
+    if (at != end && *at == ';')
+        at = lineCommentEnd(at, end);
     // A CR alone is left to the full reading, which says so.
     if (at != end && *at == '\r' && at + 1 != end && at[1] == '\n')
         ++at;

@@ -17,54 +17,8 @@ bool startsLineComment(QStringView text)
         return true;
     if (c != '#')
         return false;
-    return !text.startsWith(u"#pragma", Qt::CaseInsensitive) || (text.size() > 7 && isWord(text[7].unicode()));
-}
-
-namespace {
-
-Finding finding(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {})
-{
-    return {kind, from.line, from.column, from.at, to < 0 ? -1 : to - from.at, numbers};
-}
-
-} // namespace
-
-void Findings::error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers)
-{
-    if (m_failed)
-        return;
-    m_failed = true;
-    m_toEnd = to < 0;
-    m_doubts.clear();
-    m_all.push_back(finding(kind, from, to, numbers));
-}
-
-void Findings::doubt(FindingKind kind, Mark from, qsizetype to)
-{
-    if (!m_failed)
-        m_doubts.push_back(finding(kind, from, to));
-}
-
-void Findings::standalone(FindingKind kind, Mark from, qsizetype to)
-{
-    m_all.push_back(finding(kind, from, to));
-}
-
-void Findings::keep(qsizetype contentEnd)
-{
-    if (m_toEnd) {
-        // The error is the statement's last finding but for comments out of place.
-        auto error = std::find_if(m_all.rbegin(), m_all.rend(), [](const Finding &f) { return f.length < 0; });
-        error->length = std::max<qsizetype>(0, contentEnd - error->at);
-    }
-    m_all.insert(m_all.end(), m_doubts.begin(), m_doubts.end());
-    m_doubts.clear();
-}
-
-std::vector<Finding> Findings::take()
-{
-    std::stable_sort(m_all.begin(), m_all.end(), [](const Finding &a, const Finding &b) { return a.at < b.at; });
-    return std::move(m_all);
+    return !text.startsWith(pragmaWord, Qt::CaseInsensitive)
+        || (text.size() > pragmaWord.size() && isWord(text[pragmaWord.size()].unicode()));
 }
 
 Scanner::Scanner(QStringView text, Findings &findings)
@@ -165,18 +119,14 @@ qsizetype Scanner::skipLine()
             break;
         }
         if (atLineComment()) {
-            // A comment is short: a plain look at each character beats a search.
-            qsizetype at = m_at;
-            while (at < m_size && m_data[at] != '\n' && m_data[at] != '\r')
-                ++at;
-            m_at = at;
+            m_at = lineCommentEnd(m_data + m_at, m_data + m_size) - m_data;
         } else if (c == '/' && peek(1) == '*') {
             skipBlockComment();
         } else if (isBlank(c) || skipJoin()) {
             if (c != '\\')
                 ++m_at;
         } else if (c == '"' || c == '\'') {
-            text(nullptr);
+            quotedText(nullptr);
             contentEnd = m_at;
         } else {
             ++m_at;
@@ -236,7 +186,7 @@ char16_t Scanner::escape(bool &raw)
     return c;
 }
 
-bool Scanner::text(QByteArray *bytes)
+bool Scanner::quotedText(QByteArray *bytes)
 {
     const Mark from = mark();
     const char16_t quote = peek();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "finding.h"
+#include "findings.h"
 
 #include <QByteArray>
 #include <QStringView>
@@ -52,62 +52,29 @@ inline bool isWord(char16_t c)
     return isLetterBeyondAscii(c);
 }
 
+inline constexpr QStringView pragmaWord = u"#pragma";
+
 // Whether `text` starts with a comment that runs to the end of its line: `;`,
 // `//`, or `#` where it is not `#pragma`.
 bool startsLineComment(QStringView text);
 
-// Where the scanner stands: in the text, and as a person counts.
-struct Mark {
-    qsizetype at;
-    int line;
-    int column;
-};
-
-// The findings of a text as it is read, a statement at a time. The tool skips
-// a line it cannot read, so only a statement's first error counts, and its
-// doubts go with it; comments out of place count whatever the line.
-class Findings
+// Where a comment that runs to the end of its line ends: at its line break,
+// or at `end`. A comment is short: a plain look at each character beats a
+// search.
+inline const char16_t *lineCommentEnd(const char16_t *at, const char16_t *end)
 {
-public:
-    void startStatement()
-    {
-        m_failed = false;
-        m_toEnd = false;
-        if (!m_doubts.empty())
-            m_doubts.clear();
-    }
-    bool failed() const { return m_failed; }
-    // `to` < 0: the span runs to where the statement ends.
-    void error(FindingKind kind, Mark from, qsizetype to, std::array<qint64, 2> numbers = {});
-    void doubt(FindingKind kind, Mark from, qsizetype to);
-    // Kept whatever becomes of the statement: comments out of place, and a
-    // lone CR, which ends a line whether or not the line can be read.
-    void standalone(FindingKind kind, Mark from, qsizetype to);
-    // `contentEnd`: where the statement's last character that is neither blank
-    // nor comment ends.
-    void endStatement(qsizetype contentEnd)
-    {
-        if (m_toEnd || !m_doubts.empty())
-            keep(contentEnd);
-    }
-    // In the order of the text.
-    std::vector<Finding> take();
-
-private:
-    void keep(qsizetype contentEnd);
-
-    std::vector<Finding> m_all;
-    std::vector<Finding> m_doubts;
-    bool m_failed = false;
-    bool m_toEnd = false;
-};
+    while (at != end && *at != '\n' && *at != '\r')
+        ++at;
+    return at;
+}
 
 class Scanner
 {
 public:
     Scanner(QStringView text, Findings &findings);
 
-    QStringView text() const { return m_text; }
+    // The whole text read.
+    QStringView source() const { return m_text; }
     bool atEnd() const { return m_at >= m_size; }
     qsizetype at() const { return m_at; }
     Mark mark() const { return {m_at, m_line, int(m_at - m_lineStart) + 1}; }
@@ -158,20 +125,14 @@ public:
     // comments are found in it as everywhere. Returns where the statement's
     // last character that is neither blank nor comment ends.
     qsizetype skipLine();
-    // To the start of the next line, past the line feed at `lineFeed`; to the
-    // end where there is none.
-    void passLine(qsizetype lineFeed)
-    {
-        if (lineFeed < 0)
-            m_at = m_size;
-        else
-            newLine(lineFeed);
-    }
+    // To the start of the next line, past the line feed at `lineFeed`.
+    void passLineFeed(qsizetype lineFeed) { newLine(lineFeed); }
+    void passToEnd() { m_at = m_size; }
 
     // A text in quotes, from its opening quote to past its closing one. Its
     // bytes go to `bytes` where given: Windows-1251 for "text", UTF-16LE for
     // 'text'. False on an error, with the cursor before what ended the text.
-    bool text(QByteArray *bytes);
+    bool quotedText(QByteArray *bytes);
 
 private:
     static bool startsGap(char16_t c) { return isBlank(c) || c == '/' || c == '*' || c == '\\'; }

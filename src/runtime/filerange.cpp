@@ -7,11 +7,6 @@
 
 namespace {
 
-Failure readFailure(const QString &path, const QString &reason)
-{
-    return {QStringLiteral("Не удалось прочитать файл."), path, reason};
-}
-
 QString sizeChangedReason(qint64 was, qint64 is)
 {
     return QStringLiteral("файл изменился: в нём было %1 Б, а теперь %2 Б").arg(was).arg(is);

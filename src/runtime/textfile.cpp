@@ -32,6 +32,11 @@ QString deviceReason(const QFileDevice &file)
     }
 }
 
+Failure readFailure(const QString &path, const QString &reason)
+{
+    return {QStringLiteral("Не удалось прочитать файл."), path, reason};
+}
+
 std::optional<QString> notRegularReason(const QFileInfo &info)
 {
     if (info.isSymLink() && !info.exists())
@@ -79,6 +84,16 @@ QString saveReason(const QSaveFile &file)
     return deviceReason(file);
 }
 
+// Opens a file that readFile may read whole, or says why not.
+std::optional<QString> openWhole(QFile &file, qint64 maxBytes)
+{
+    if (auto reason = openToRead(file))
+        return reason;
+    if (file.size() > maxBytes)
+        return tooLargeReason(maxBytes);
+    return std::nullopt;
+}
+
 QString characterName(QStringView text, qsizetype at)
 {
     qsizetype length = 1;
@@ -95,17 +110,21 @@ QString characterName(QStringView text, qsizetype at)
 
 } // namespace
 
+Status checkReadable(const QString &path, qint64 maxBytes)
+{
+    QFile file(path);
+    if (auto reason = openWhole(file, maxBytes))
+        return readFailure(path, *reason);
+    return std::nullopt;
+}
+
 Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
 {
-    const auto fail = [&](const QString &reason) {
-        return Failure{QStringLiteral("Не удалось прочитать файл."), path, reason};
-    };
+    const auto fail = [&](const QString &reason) { return readFailure(path, reason); };
     QFile file(path);
-    if (auto reason = openToRead(file))
+    if (auto reason = openWhole(file, maxBytes))
         return fail(*reason);
     const qint64 size = file.size();
-    if (size > maxBytes)
-        return fail(tooLargeReason(maxBytes));
 
     // Exactly the size the open file has: one that changes meanwhile is not read half.
     bytes = QByteArray(size, Qt::Uninitialized);
@@ -128,7 +147,7 @@ Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes)
             reason = deviceReason(file);
     }
     if (reason)
-        return Failure{QStringLiteral("Не удалось прочитать файл."), path, *reason};
+        return readFailure(path, *reason);
     return std::nullopt;
 }
 

@@ -10,6 +10,10 @@
 // FIFO or a device never blocks the program.
 Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
+// Whether readFile would read the file, without reading it: when not, why,
+// in the same words.
+Status checkReadable(const QString &path, qint64 maxBytes);
+
 // Reads at most the first `maxBytes` of a regular file, whatever its size.
 Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes);
 

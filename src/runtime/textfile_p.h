@@ -1,7 +1,10 @@
 #pragma once
 
 // What textfile.cpp shares with its platform halves, textfile_posix.cpp and
-// textfile_windows.cpp, so that the user reads the same reasons everywhere.
+// textfile_windows.cpp, and with filerange.cpp, so that the user reads the
+// same reasons everywhere.
+
+#include "failure.h"
 
 #include <QString>
 #include <optional>
@@ -10,6 +13,7 @@ class QFile;
 class QFileDevice;
 
 QString withDetail(const QString &reason, const QString &detail);
+Failure readFailure(const QString &path, const QString &reason);
 QString deviceReason(const QFileDevice &file);
 // Whether another program keeps the file open in a way that stops it being
 // replaced (Windows lets a file be renamed over only when every holder allows it).

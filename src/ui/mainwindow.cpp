@@ -104,21 +104,32 @@ void MainWindow::fillCatalogue()
         list->installEventFilter(this);
         m_lists[std::size_t(category.category)] = list;
     }
-    checkPatchFiles();
+    refreshEntries();
 }
 
-void MainWindow::checkPatchFiles()
+// What each entry is now: its file, and its patch against the backup in use.
+void MainWindow::refreshEntries()
 {
     Status failure;
     const std::vector<EntryState> states = m_backup ? lookAtEntries(*m_backup, failure) : lookAtEntries();
-    if (failure) {
-        m_backup.reset();
-        showBackup();
-        // Said once the activation that asked for the check is over.
-        QMetaObject::invokeMethod(this, [this, failure] { report(*failure); }, Qt::QueuedConnection);
-    }
+    if (failure)
+        dropBackup(*failure);
+    showEntries(states);
+}
+
+void MainWindow::showEntries(const std::vector<EntryState> &states)
+{
     for (const EntryState &state : states)
         static_cast<PatchEntryItem *>(m_lists[std::size_t(state.category)]->item(state.index))->show(state, m_backup.has_value());
+}
+
+// The backup no longer reads: it is no longer used, and the user is told.
+void MainWindow::dropBackup(const Failure &failure)
+{
+    m_backup.reset();
+    showBackup();
+    // Said once the activation that asked for the check is over.
+    QMetaObject::invokeMethod(this, [this, failure] { report(failure); }, Qt::QueuedConnection);
 }
 
 // Patches the user copied in while the window was in the background show when
@@ -129,28 +140,33 @@ void MainWindow::changeEvent(QEvent *event)
         if (!isActiveWindow())
             m_filesMayHaveChanged = true;
         else if (std::exchange(m_filesMayHaveChanged, false))
-            checkPatchFiles();
+            refreshEntries();
     }
     QWidget::changeEvent(event);
 }
 
-// Return or Enter on an entry appends it as a double-click does, once a press.
+// The text box's own drop would insert a dropped file's name as text; the
+// lists take Return or Enter.
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->txtPath->viewport() && takeDrop(event))
-        return true;
-    if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            for (const PatchCategory &category : patchCatalogue()) {
-                const QListWidget *list = m_lists[std::size_t(category.category)];
-                if (list == watched && !key->isAutoRepeat() && list->currentRow() >= 0)
-                    appendFrom(category.category, list->currentRow());
-            }
-            return true;
-        }
+    if (watched == ui->txtPath->viewport())
+        return takeDrop(event);
+    for (const PatchCategory &category : patchCatalogue()) {
+        if (watched == m_lists[std::size_t(category.category)] && event->type() == QEvent::KeyPress)
+            return enterOn(category.category, *static_cast<QKeyEvent *>(event));
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Return or Enter on an entry appends it as a double-click does, once a press.
+bool MainWindow::enterOn(Category category, const QKeyEvent &key)
+{
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
+        return false;
+    const int row = m_lists[std::size_t(category)]->currentRow();
+    if (!key.isAutoRepeat() && row >= 0)
+        appendFrom(category, row);
+    return true;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
@@ -202,14 +218,14 @@ void MainWindow::useBackup(const QString &path)
     }
     m_backup = backup;
     showBackup();
-    checkPatchFiles();
+    refreshEntries();
 }
 
 void MainWindow::stopUsingBackup()
 {
     m_backup.reset();
     showBackup();
-    checkPatchFiles();
+    refreshEntries();
 }
 
 void MainWindow::showBackup()
@@ -229,9 +245,9 @@ void MainWindow::appendFrom(Category category, int index)
         report(*failure);
         return;
     }
-    // The file read alone, as its own lines after the CR LF the append opens
-    // with: an offset or a pragma it leaves on shifts every patch after it.
-    const QString warning = appendWarning(readPatchText(QStringView(added).sliced(2), RecordBytes::Counted), PatchFilePath(category, index));
+    // The file read alone: an offset or a pragma it leaves on shifts every
+    // patch after it.
+    const QString warning = appendWarning(readPatchText(fileLines(added), RecordBytes::Counted), PatchFilePath(category, index));
     if (!warning.isEmpty())
         showMessageBox(this, QMessageBox::Warning, messageTitle, warning);
 }
@@ -248,9 +264,8 @@ void MainWindow::handOver()
     const PatchReading reading = readPatchText(text, m_backup ? RecordBytes::Kept : RecordBytes::Counted);
     std::vector<WarningItem> more;
     if (m_backup) {
-        if (Status failure = checkAgainstBackup(*m_backup, reading, more)) {
+        if (const Status failure = checkAgainstBackup(*m_backup, reading, more)) {
             stopUsingBackup();
-            failure->summary += QStringLiteral(" Патч не передан: нажмите кнопку ещё раз, чтобы передать его без сверки.");
             report(*failure);
             return;
         }
@@ -258,11 +273,9 @@ void MainWindow::handOver()
     const QString warning = handoverWarning(text, reading, more);
     if (!warning.isEmpty() && !askToGoOn(this, messageTitle, warning, QStringLiteral("Передать всё равно")))
         return;
-    // The text as checked is the text written, taken from the box once.
-    PlainTextHolder checked;
-    checked.setText(text);
-    // The script only runs on a complete tmp.vkp.
-    Status failure = ExportPatchText(checked);
+    // The text as checked is the text written, taken from the box once; the
+    // script only runs on a complete tmp.vkp.
+    Status failure = ExportPatchText(text);
     if (!failure)
         failure = LaunchFlasherScript();
     if (failure)

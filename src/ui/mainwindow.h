@@ -2,6 +2,7 @@
 
 #include "backup/backupfile.h"
 #include "catalogue/catalogue.h"
+#include "entries/entrystate.h"
 #include "textboxholder.h"
 
 #include <QWidget>
@@ -9,9 +10,8 @@
 #include <memory>
 #include <optional>
 
+class QKeyEvent;
 class QListWidget;
-
-struct Failure;
 
 namespace Ui {
 class MainWindow;
@@ -34,7 +34,10 @@ protected:
 
 private:
     void fillCatalogue();
-    void checkPatchFiles();
+    void refreshEntries();
+    void showEntries(const std::vector<EntryState> &states);
+    void dropBackup(const Failure &failure);
+    bool enterOn(Category category, const QKeyEvent &key);
     void appendFrom(Category category, int index);
     void clearPatch();
     void handOver();
