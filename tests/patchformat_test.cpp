@@ -98,6 +98,11 @@ TEST(PatchReader, ReadsRecordsAndTheirBytesAsTheToolDoes)
         {"near plain records", u"A0: 01,02\nA1: 0102 03 ; c\nA2: 01 /* c */\nA3: 01 // c\nA4: 01 # c\nA5:\t0102\t0304\t"_s,
          u"1:000000A0 |0102, 2:000000A1 0102|03, 3:000000A2 |01, 4:000000A3 |01, 5:000000A4 |01, 6:000000A5 0102|0304"_s},
         {"old bytes longer than new", u"A0: 010203 AABB"_s, u"1:000000A0 010203|AABB"_s},
+        {"every digit, either case", u"A0: 0123456789abcdef 0123456789ABCDEF\nA1: aBcD eFfE"_s,
+         u"1:000000A0 0123456789ABCDEF|0123456789ABCDEF, 2:000000A1 ABCD|EFFE"_s},
+        // Letters whose low byte is a digit's or a letter A to F are none.
+        {"digits' look-alikes", u"A0: 01\u0130203\nA1: 010\u0141\nA2: 0\u0161"_s,
+         u"1.5+6:NotHexBytes, 2.5+4:NotHexBytes, 3.5+2:NotHexBytes"_s},
         // Items: hex, 0x, 0n and 0i numbers, texts; together or joined by commas.
         {"0x", u"A0: 0x1234\nA1: 0x123\nA2: 0x1\nA3: 0x12345678"_s,
          u"1:000000A0 |3412, 2:000000A1 |2301, 3:000000A2 |01, 4:000000A3 |78563412"_s},
