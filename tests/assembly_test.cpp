@@ -51,6 +51,7 @@ TEST(PatchBlock, CopiesLinesWholeWhateverTheirEnds)
         {"mixed", "A\r\n\nB\r\rC", "\r\nA\r\n\r\nB\r\n\r\nC\r\n"},
         {"no final line end", "A\r\nB", "\r\nA\r\nB\r\n"},
         {"one blank line", "\r\n", "\r\n\r\n"},
+        {"twice as long as it was", QByteArray(100, '\n'), "\r\n" + QByteArray("\r\n").repeated(100)},
         {"commas and quotes", "00123456: FFFFFFFF \"ab\",0102\r\n0A1B2C: 1112,13,1415",
          "\r\n00123456: FFFFFFFF \"ab\",0102\r\n0A1B2C: 1112,13,1415\r\n"},
         {"edge blanks and tabs", "  x ,\t y  \r\nz, ", "\r\n  x ,\t y  \r\nz, \r\n"},

@@ -106,6 +106,11 @@ TEST(PatchReader, ReadsRecordsAndTheirBytesAsTheToolDoes)
          u"1:000000A0 "_s + u"00112233"_s.repeated(32) + u"44|"_s + u"FEDCBA98"_s.repeated(32) + u", 2:000000A1 |01"_s},
         {"one field of 257 bytes", u"A0: "_s + u"00112233"_s.repeated(64) + u"44"_s,
          u"1:000000A0 |"_s + u"00112233"_s.repeated(64) + u"44"_s},
+        {"every digit, either case", u"A0: 0123456789abcdef 0123456789ABCDEF\nA1: aBcD eFfE"_s,
+         u"1:000000A0 0123456789ABCDEF|0123456789ABCDEF, 2:000000A1 ABCD|EFFE"_s},
+        // Letters whose low byte is a digit's or a letter A to F are none.
+        {"digits' look-alikes", u"A0: 01\u0130203\nA1: 010\u0141\nA2: 0\u0161"_s,
+         u"1.5+6:NotHexBytes, 2.5+4:NotHexBytes, 3.5+2:NotHexBytes"_s},
         // Items: hex, 0x, 0n and 0i numbers, texts; together or joined by commas.
         {"0x", u"A0: 0x1234\nA1: 0x123\nA2: 0x1\nA3: 0x12345678"_s,
          u"1:000000A0 |3412, 2:000000A1 |2301, 3:000000A2 |01, 4:000000A3 |78563412"_s},

@@ -3,6 +3,7 @@
 #include "runtime/codepage.h"
 #include "runtime/textfile.h"
 
+#include <algorithm>
 #include <cstring>
 
 Status AppendPatchFile(PatchTextHolder &holder, Category category, int index, qint64 maxBytes, QString *added)
@@ -37,14 +38,27 @@ void ClearPatchText(PatchTextHolder &holder)
 
 QByteArray patchBlock(QByteArrayView file)
 {
-    QByteArray block;
-    // LF-only files grow by one byte a line; this covers most of them.
-    block.reserve(file.size() + file.size() / 32 + 4);
-    block += "\r\n";
-    const auto addLine = [&block](const char *from, const char *to) {
-        block.append(from, to - from);
-        block += "\r\n";
+    // LF-only files grow by one byte a line; this covers most of them. Lines
+    // are copied through a pointer of our own: QByteArray::append() per line
+    // took twice as long as the copying itself.
+    QByteArray block(file.size() + file.size() / 32 + 4, Qt::Uninitialized);
+    char *out = block.data();
+    char *limit = out + block.size();
+    const auto addLine = [&](const char *from, const char *to) {
+        const qsizetype length = to - from;
+        if (limit - out < length + 2) {
+            const qsizetype done = out - block.data();
+            block.resize(std::max(2 * block.size(), done + length + 2));
+            out = block.data() + done;
+            limit = block.data() + block.size();
+        }
+        std::memcpy(out, from, std::size_t(length));
+        out[length] = '\r';
+        out[length + 1] = '\n';
+        out += length + 2;
     };
+    *out++ = '\r';
+    *out++ = '\n';
     const char *p = file.begin();
     const char *const end = file.end();
     while (p != end) {
@@ -60,5 +74,6 @@ QByteArray patchBlock(QByteArrayView file)
         addLine(p, cr ? cr : lf);
         p = lf == end ? end : lf + 1;
     }
+    block.truncate(out - block.data());
     return block;
 }
