@@ -7,6 +7,7 @@
 
 #include "assembly/patchtextholder.h"
 #include "backup/backupfile.h"
+#include "catalogue/catalogue.h"
 #include "entries/entrystate.h"
 #include "handover/handover.h"
 #include "patchformat/patchwarnings.h"
@@ -184,7 +185,7 @@ void ChooseBackup(benchmark::State &state)
             Backup backup;
             failure = chooseBackup(path, backup);
             if (!failure)
-                lookAtEntries(backup, failure);
+                lookAtFiles(catalogueFiles(), Look::Start, backup, failure);
         }));
         if (failure)
             state.SkipWithError(qPrintable(failure->message()));

@@ -15,6 +15,7 @@
 #include "handover/handover.h"
 #include "patchformat/description.h"
 #include "patchformat/findingwords.h"
+#include "patchformat/header.h"
 #include "patchformat/patchreader_p.h"
 #include "patchformat/patchwarnings.h"
 #include "runtime/codepage.h"
@@ -159,12 +160,16 @@ void checkEntry(const ProgramFolder &folder)
         check(!chooseBackup(folder.file(QStringLiteral("../full.bin")), chosen));
         return chosen;
     }();
-    Status failure;
-    const std::vector<EntryState> states = lookAtEntries(backup, failure);
-    check(!failure);
-    const EntryState &entry = states[std::size_t(patchCategory(Category::Del).entries.size())]; // f0.h
-    check(entry.category == Category::Fast && entry.index == 0 && entry.file == EntryState::File::Present);
-    check(entry.backup.has_value() && !entryAbout(entry).isEmpty());
+    // The file as an entry of the twenty and as a patch of a folder.
+    const QString path = PatchFilePath(Category::Fast, 0);
+    for (const Look look : {Look::Start, Look::Whole}) {
+        Status failure;
+        const std::vector<EntryState> states = lookAtFiles(std::span(&path, 1), look, backup, failure);
+        check(!failure && states.size() == 1 && states.front().file == EntryState::File::Present);
+        check(states.front().backup.has_value() && !entryAbout(states.front(), FileName::Always).isEmpty());
+    }
+    const std::optional<QString> notPatch = notPatchTextReason(path);
+    check(!notPatch || !notPatch->isEmpty());
 }
 
 // The input as a backup: whole, and as the pieces a check would read of it.
@@ -207,7 +212,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const PatchReading reading = checkReading(text);
     checkReading(decodeCodePage(bytes));
     checkAgainstMadeUpBackup(reading, bytes);
-    appendWarning(readPatchText(QStringView(text).sliced(2)), QStringLiteral("f0.h"));
+    const PatchHeader header = patchHeader(patchDescription(fileLines(text)));
+    check(!header.target || !header.target->text().isEmpty());
+    check(headersInText(text).size() <= std::size_t(text.count(u'\n')));
+    appendWarning(readPatchText(fileLines(text)), header, QStringLiteral("f0.h"));
     checkEntry(folder);
     return 0;
 }

@@ -57,7 +57,8 @@ TEST(EntryState, SaysWhatItsPatchFileIsAndWhatThePatchSaysOfItself)
     {
         const OrdinaryUser user;
         ASSERT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
-        states = lookAtEntries();
+        Status failure;
+        states = lookAtFiles(catalogueFiles(), Look::Start, std::nullopt, failure);
     }
     ASSERT_EQ(states.size(), 20u);
     for (const Case &c : cases) {
@@ -83,7 +84,7 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
     Backup backup;
     ASSERT_FALSE(chooseBackup(folder.file(u"../full.bin"_s), backup));
     Status failure;
-    const std::vector<EntryState> states = lookAtEntries(backup, failure);
+    const std::vector<EntryState> states = lookAtFiles(catalogueFiles(), Look::Start, backup, failure);
     ASSERT_FALSE(failure);
     const struct {
         std::size_t at; // in the catalogue's order: d0..d8, f0..f2, o0..o7
@@ -110,7 +111,7 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
 
     // The backup gone: said once, and no entry has a state against it.
     QFile::remove(folder.file(u"../full.bin"_s));
-    for (const EntryState &state : lookAtEntries(backup, failure))
+    for (const EntryState &state : lookAtFiles(catalogueFiles(), Look::Start, backup, failure))
         EXPECT_FALSE(state.backup.has_value());
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->reason, u"файл не найден"_s);

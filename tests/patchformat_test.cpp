@@ -265,7 +265,7 @@ TEST(PatchWarnings, SaysWhatWasFoundWhereAndWhatToDo)
 {
     const QString clean = u"\r\n; clean\r\nA0: 01\r\n+A0\r\n1: 02\r\n+0\r\n"_s;
     EXPECT_EQ(handoverWarning(clean, readPatchText(clean)), u"");
-    EXPECT_EQ(appendWarning(readPatchText(clean), u"o1.h"_s), u"");
+    EXPECT_EQ(appendWarning(readPatchText(clean), {}, u"o1.h"_s), u"");
 
     const QString text = u"+A0000000\n0123456: 00000000 01020304\n+0\n\n"
                          u"A0123458: 0000 0506\n#pragma enable old_equal_ff\nA0: 0102 0\n+10"_s;
@@ -278,7 +278,7 @@ TEST(PatchWarnings, SaysWhatWasFoundWhereAndWhatToDo)
               u"• смещение +10 из строки 8 действует до конца текста, и все патчи ниже запишутся со сдвигом: "
               u"закончите патч строкой «+0»\n\n"
               u"Передать его всё равно?"_s);
-    EXPECT_EQ(appendWarning(readPatchText(text), u"/p/o1.h"_s).section(u'\n', 4),
+    EXPECT_EQ(appendWarning(readPatchText(text), {}, u"/p/o1.h"_s).section(u'\n', 4),
               u"• смещение +10 из строки 8 действует до конца файла, и все патчи, добавленные после этого файла, "
               u"запишутся со сдвигом: файл должен заканчиваться строкой «+0»\n"
               u"• «#pragma enable old_equal_ff» из строки 6 действует до конца файла и на все патчи, добавленные "
@@ -310,6 +310,46 @@ TEST(PatchWarnings, SaysWhatWasFoundWhereAndWhatToDo)
               u"Прошивальщик может прочесть этот патч не так, как задумано:\n\n"
               u"• строку 1 прошивальщик может прочесть иначе: пробел между знаком смещения и числом: пишите их слитно, "
               u"как «+A0000000»\n\nПередать его всё равно?"_s);
+}
+
+// Patches of the collection in one text are named by their headers: a pair
+// that writes the same bytes is said once, a patch appended twice as such;
+// where there is no header, the lines.
+TEST(PatchWarnings, SpeaksOfPatchesByTheirNamesWhereTheyHaveHeaders)
+{
+    const QString clock = u"\r\n;CX70v50\r\n;Часы\r\n100: 01 02\r\n101: 01 02\r\n"_s;
+    const QString menu = u"\r\n;CX70v50\r\n;Меню\r\n100: 0102 0304\r\n"_s;
+    QString many = u"\r\n;CX70v50\r\n;Большой\r\n"_s, other = u"\r\n;CX70v50\r\n;Другой\r\n"_s;
+    for (int r = 0; r < 300; ++r) {
+        many += u"%1: 00 01\r\n"_s.arg(0x1000 + r, 0, 16);
+        other += u"%1: 00 02\r\n"_s.arg(0x1000 + r, 0, 16);
+    }
+    const struct {
+        const char *name;
+        QString text;
+        QStringList said;
+    } cases[] = {
+        {"two patches, the same bytes", clock + menu,
+         {u"• патчи «Часы» и «Меню» пишут в одни и те же 2 байта, первый из них по адресу 00000100: оставьте один из патчей"_s}},
+        {"one patch twice", clock + clock, {u"• патч «Часы» добавлен дважды: уберите лишний"_s}},
+        {"one patch three times", clock + clock + clock, {u"• патч «Часы» добавлен 3 раза: оставьте один"_s}},
+        {"300 records each", many + other,
+         {u"• патчи «Большой» и «Другой» пишут в одни и те же 300 байт, первый из них по адресу 00001000: оставьте один из патчей"_s}},
+        {"no headers", u"100: 01 02\r\n100: 01 03"_s,
+         {u"• патчи в строках 1 и 2 пишут в одни и те же байты 00000100: оставьте один из них"_s}},
+        {"a record before the first header", u"101: 01 02"_s + clock,
+         {u"• патчи в строках 1 и 5 пишут в одни и те же байты 00000101: оставьте один из них"_s}},
+        {"within one patch", u"\r\n;CX70v50\r\n;Часы\r\n100: 0102 0304\r\n101: 01 02\r\n"_s,
+         {u"• патчи в строках 4 и 5 пишут в одни и те же байты 00000101: оставьте один из них"_s}},
+    };
+    for (const auto &c : cases) {
+        QStringList said;
+        for (const QString &line : handoverWarning(c.text, readPatchText(c.text)).split(u'\n')) {
+            if (line.startsWith(u"• ") || line.startsWith(u"и ещё"))
+                said += line;
+        }
+        EXPECT_EQ(said, c.said) << c.name;
+    }
 }
 
 // Each kind in its own words, quoting what stands at fault.

@@ -8,7 +8,11 @@
 
 Status AppendPatchFile(PatchTextHolder &holder, Category category, int index, qint64 maxBytes, QString *added)
 {
-    const QString path = PatchFilePath(category, index);
+    return AppendPatchFile(holder, PatchFilePath(category, index), maxBytes, added);
+}
+
+Status AppendPatchFile(PatchTextHolder &holder, const QString &path, qint64 maxBytes, QString *added)
+{
     QByteArray file;
     if (Status failure = readFile(path, maxBytes, file)) {
         failure->summary = QStringLiteral("Не удалось добавить патч.");

@@ -13,6 +13,10 @@ inline constexpr qint64 maxPatchFileBytes = 64 * 1024 * 1024;
 Status AppendPatchFile(PatchTextHolder &holder, Category category, int index,
                        qint64 maxBytes = maxPatchFileBytes, QString *added = nullptr);
 
+// The same for a patch file anywhere, as a folder of patches lists it.
+Status AppendPatchFile(PatchTextHolder &holder, const QString &path, qint64 maxBytes = maxPatchFileBytes,
+                       QString *added = nullptr);
+
 void ClearPatchText(PatchTextHolder &holder);
 
 // What an append adds for a file of these bytes, still in the code page: CR

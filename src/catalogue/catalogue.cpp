@@ -58,3 +58,13 @@ QString PatchFilePath(Category category, int index)
 {
     return programFile(patchCategory(category).filePrefix + QString::number(index) + QStringLiteral(".h"));
 }
+
+std::vector<QString> catalogueFiles()
+{
+    std::vector<QString> files;
+    for (const PatchCategory &category : catalogue) {
+        for (int index = 0; index < int(category.entries.size()); ++index)
+            files.push_back(PatchFilePath(category.category, index));
+    }
+    return files;
+}

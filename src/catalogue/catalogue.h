@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <span>
+#include <vector>
 
 // The three categories, in tab order.
 enum class Category { Del, Fast, Other };
@@ -21,3 +22,6 @@ const PatchCategory &patchCategory(Category category);
 // The patch file of an entry: program directory, separator, prefix, index, ".h".
 // Index -1 (no entry) names a file like d-1.h that is never installed.
 QString PatchFilePath(Category category, int index);
+
+// Every entry's patch file, in the order of the catalogue.
+std::vector<QString> catalogueFiles();

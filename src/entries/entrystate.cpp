@@ -7,26 +7,24 @@
 #include "runtime/textfile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cstring>
 
 namespace {
 
-// Whether the file can be added, in the words an append would give: opened,
-// not read, which is cheap enough for every start.
-EntryState lookAt(Category category, int index)
+// Files read whole are matched against the backup this many at a time: one
+// open of it for each, and never all their readings held at once.
+constexpr std::size_t batchFiles = 256;
+
+QString nulByteReason()
 {
-    EntryState state;
-    state.category = category;
-    state.index = index;
-    const QString path = PatchFilePath(category, index);
-    const QFileInfo file(path);
-    if (!file.exists() && !file.isSymLink()) {
-        state.file = EntryState::File::Missing;
-    } else if (const Status failure = checkReadable(path, maxPatchFileBytes)) {
-        state.file = EntryState::File::NotReadable;
-        state.reason = failure->reason;
-    }
-    return state;
+    return QStringLiteral("в нём есть нулевой байт, как в копии прошивки, а в тексте патча его не бывает");
+}
+
+QString noRecordReason()
+{
+    return QStringLiteral("в нём нет ни одной записи «адрес: байты»");
 }
 
 QString notReadableWords(const QString &fileName, const QString &reason)
@@ -34,57 +32,74 @@ QString notReadableWords(const QString &fileName, const QString &reason)
     return QStringLiteral("Не удалось прочитать %1: %2.").arg(fileName, reason);
 }
 
-// What a patch says of itself, from the first 64 KiB of its file.
-Status readDescription(const QString &path, QStringList &lines)
+// Whether the file is there and can be read, in the words an append would give.
+EntryState stateOfFile(const QString &path)
 {
-    QByteArray bytes;
-    if (Status failure = readFileStart(path, descriptionBytes, bytes))
-        return failure;
-    lines = patchDescription(decodeCodePage(bytes));
-    return std::nullopt;
-}
-
-// The file as the tool will read it once appended.
-Status readPatch(const EntryState &state, PatchReading &reading)
-{
-    QByteArray bytes;
-    if (Status failure = readFile(PatchFilePath(state.category, state.index), maxPatchFileBytes, bytes))
-        return failure;
-    reading = readPatchText(fileLines(appendedText(std::move(bytes))));
-    return std::nullopt;
-}
-
-} // namespace
-
-std::vector<EntryState> lookAtEntries()
-{
-    std::vector<EntryState> states;
-    for (const PatchCategory &category : patchCatalogue()) {
-        for (int index = 0; index < int(category.entries.size()); ++index)
-            states.push_back(lookAt(category.category, index));
+    EntryState state;
+    state.path = path;
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink()) {
+        state.file = EntryState::File::Missing;
+    } else if (const Status failure = checkReadable(path, maxPatchFileBytes)) {
+        state.file = EntryState::File::NotReadable;
+        state.reason = failure->reason;
+        // No patch is that large: a full flash, perhaps.
+        if (file.isFile() && file.size() > maxPatchFileBytes)
+            state.notPatchText = failure->reason;
     }
-    return states;
+    return state;
 }
 
-std::vector<EntryState> lookAtEntries(const Backup &backup, Status &backupFailure)
+// What the patch says of itself, from the start of its text.
+void describe(EntryState &state, QStringView text)
 {
-    std::vector<EntryState> states = lookAtEntries();
-    std::vector<PatchReading> readings(states.size());
+    state.description = patchDescription(text);
+    state.header = patchHeader(state.description);
+}
+
+void lookAtStart(EntryState &state)
+{
+    QByteArray bytes;
+    if (const Status failure = readFileStart(state.path, descriptionBytes, bytes)) {
+        state.file = EntryState::File::NotReadable;
+        state.reason = failure->reason;
+        return;
+    }
+    describe(state, decodeCodePage(bytes));
+}
+
+// The file as the tool will read it once appended; its bytes are kept where
+// a backup compares them.
+void lookAtWhole(EntryState &state, RecordBytes bytesKept, PatchReading &reading)
+{
+    QByteArray bytes;
+    if (const Status failure = readFile(state.path, maxPatchFileBytes, bytes)) {
+        state.file = EntryState::File::NotReadable;
+        state.reason = failure->reason;
+        return;
+    }
+    const bool nul = bytes.contains('\0');
+    const QString text = appendedText(std::move(bytes));
+    reading = readPatchText(fileLines(text), bytesKept);
+    describe(state, fileLines(text));
+    if (nul)
+        state.notPatchText = nulByteReason();
+    else if (reading.records.empty())
+        state.notPatchText = noRecordReason();
+}
+
+void matchAgainst(const Backup &backup, std::span<EntryState> states, std::span<const PatchReading> readings,
+                  Status &backupFailure)
+{
     std::vector<const PatchReading *> read;
     for (std::size_t i = 0; i < states.size(); ++i) {
-        if (states[i].file != EntryState::File::Present)
-            continue;
-        if (const Status failure = readPatch(states[i], readings[i])) {
-            states[i].file = EntryState::File::NotReadable;
-            states[i].reason = failure->reason;
-        } else {
+        if (states[i].file == EntryState::File::Present)
             read.push_back(&readings[i]);
-        }
     }
     BackupImage image;
     backupFailure = readBackupFor(backup, read, image);
     if (backupFailure)
-        return states;
+        return;
     for (std::size_t i = 0; i < states.size(); ++i) {
         if (states[i].file != EntryState::File::Present)
             continue;
@@ -92,12 +107,62 @@ std::vector<EntryState> lookAtEntries(const Backup &backup, Status &backupFailur
         states[i].backup = match.state;
         states[i].backupWords = patchStateWords(readings[i], match, image, backupName(backup));
     }
+}
+
+} // namespace
+
+std::vector<EntryState> lookAtFiles(std::span<const QString> paths, Look look, const std::optional<Backup> &backup,
+                                    Status &backupFailure)
+{
+    backupFailure.reset();
+    std::vector<EntryState> states;
+    states.reserve(paths.size());
+    for (std::size_t first = 0; first < paths.size(); first += batchFiles) {
+        const std::size_t count = std::min(batchFiles, paths.size() - first);
+        std::vector<PatchReading> readings(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            EntryState &state = states.emplace_back(stateOfFile(paths[first + i]));
+            if (state.file != EntryState::File::Present)
+                continue;
+            if (look == Look::Whole || backup)
+                lookAtWhole(state, backup ? RecordBytes::Kept : RecordBytes::Counted, readings[i]);
+            else
+                lookAtStart(state);
+        }
+        if (backup && !backupFailure)
+            matchAgainst(*backup, std::span(states).subspan(first, count), readings, backupFailure);
+    }
+    if (backupFailure) {
+        for (EntryState &state : states) {
+            state.backup.reset();
+            state.backupWords.clear();
+        }
+    }
     return states;
 }
 
-QString entryAbout(const EntryState &state)
+std::optional<QString> notPatchTextReason(const QString &path)
 {
-    const QFileInfo file(PatchFilePath(state.category, state.index));
+    // A full flash shows a NUL byte soon: only a file with none is read whole.
+    QFile file(path);
+    if (const std::optional<QString> reason = openRegularFile(file))
+        return reason;
+    char chunk[64 * 1024];
+    for (qint64 got; (got = file.read(chunk, sizeof chunk)) > 0;) {
+        if (std::memchr(chunk, 0, std::size_t(got)))
+            return nulByteReason();
+    }
+    file.close();
+    Status failure;
+    const std::vector<EntryState> states = lookAtFiles(std::span(&path, 1), Look::Whole, std::nullopt, failure);
+    if (states.front().file != EntryState::File::Present)
+        return states.front().file == EntryState::File::Missing ? QStringLiteral("файл не найден") : states.front().reason;
+    return states.front().notPatchText;
+}
+
+QString entryAbout(const EntryState &state, FileName fileName)
+{
+    const QFileInfo file(state.path);
     switch (state.file) {
     case EntryState::File::Missing:
         return QStringLiteral("Файла %1 нет в папке программы\n%2\nПоложите его туда, и патч можно будет добавить.")
@@ -107,9 +172,16 @@ QString entryAbout(const EntryState &state)
     case EntryState::File::Present:
         break;
     }
-    QString about = state.backupWords.isEmpty() ? QString() : state.backupWords + QStringLiteral("\n\n");
-    QStringList lines;
-    if (const Status failure = readDescription(file.filePath(), lines))
-        return about + notReadableWords(file.fileName(), failure->reason);
-    return about + (lines.isEmpty() ? file.fileName() : lines.join(u'\n'));
+    QStringList parts;
+    if (state.header.forAnotherPhone()) {
+        parts += QStringLiteral("Патч написан для %1, а эта программа — для %2:\nпроверьте, подходит ли он к прошивке телефона.")
+                     .arg(state.header.target->text(), thisPhone().text());
+    }
+    if (!state.backupWords.isEmpty())
+        parts += state.backupWords;
+    if (!state.description.isEmpty())
+        parts += state.description.join(u'\n');
+    if (state.description.isEmpty() || fileName == FileName::Always)
+        parts += fileName == FileName::Always ? QStringLiteral("Файл: %1").arg(file.fileName()) : file.fileName();
+    return parts.join(QStringLiteral("\n\n"));
 }

@@ -2,6 +2,7 @@
 
 #include "addressorder.h"
 #include "findingwords.h"
+#include "patchoverlaps.h"
 #include "words.h"
 
 #include <QDir>
@@ -49,6 +50,40 @@ std::vector<InForce> inForce(const PatchReading &reading, bool inFile)
     return found;
 }
 
+// What is said of patches of the collection that write the same bytes: once
+// for each pair, by their names, and a patch appended more than once as such.
+std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &overlaps, const std::vector<HeaderAt> &headers)
+{
+    const auto same = [&](std::size_t a, std::size_t b) {
+        return headers[a].header.name == headers[b].header.name && headers[a].header.target == headers[b].header.target;
+    };
+    std::vector<WarningItem> items;
+    std::vector<bool> saidTwice(headers.size());
+    for (const PatchOverlap &o : overlaps) {
+        const HeaderAt &first = headers[o.first], &second = headers[o.second];
+        if (!same(o.first, o.second)) {
+            items.push_back({second.line, QStringLiteral("патчи «%1» и «%2» пишут в одни и те же %3, первый из них по адресу %4: "
+                                                         "оставьте один из патчей")
+                                              .arg(first.header.name, second.header.name,
+                                                   plural(o.sharedBytes, u"байт", u"байта", u"байт"), addressText(o.from))});
+            continue;
+        }
+        if (saidTwice[o.first] || saidTwice[o.second])
+            continue;
+        int copies = 0;
+        for (std::size_t i = 0; i < headers.size(); ++i) {
+            if (same(i, o.first)) {
+                saidTwice[i] = true;
+                ++copies;
+            }
+        }
+        items.push_back({second.line, copies == 2 ? QStringLiteral("патч «%1» добавлен дважды: уберите лишний").arg(first.header.name)
+                                                  : QStringLiteral("патч «%1» добавлен %2: оставьте один")
+                                                        .arg(first.header.name, plural(copies, u"раз", u"раза", u"раз"))});
+    }
+    return items;
+}
+
 } // namespace
 
 std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
@@ -94,22 +129,34 @@ std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
 
 QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more)
 {
-    const std::vector<Overlap> overlaps = findOverlaps(reading.records);
+    std::vector<Overlap> overlaps = findOverlaps(reading.records);
+    std::vector<WarningItem> patchItems;
+    if (!overlaps.empty()) {
+        // Records of two patches of the collection are said as the pair, once.
+        const std::vector<HeaderAt> headers = headersInText(text);
+        std::erase_if(overlaps, [&](const Overlap &o) {
+            const std::optional<std::size_t> a = patchAt(headers, o.firstLine), b = patchAt(headers, o.secondLine);
+            return a && b && *a != *b;
+        });
+        patchItems = patchOverlapItems(findPatchOverlaps(reading.records, headers), headers);
+    }
     const std::vector<InForce> left = inForce(reading, false);
     // Everything to say in the order of its line; only the shown ones are written out.
-    enum class Source { Overlap, InForce, Finding, More };
+    enum class Source { Overlap, PatchOverlap, InForce, Finding, More };
     struct Said {
         int line;
         Source source;
         std::size_t index;
     };
     std::vector<Said> said;
-    said.reserve(overlaps.size() + left.size() + reading.findings.size() + more.size());
+    said.reserve(overlaps.size() + patchItems.size() + left.size() + reading.findings.size() + more.size());
     // How the tool will take the text, as the worst of what is said shows.
     enum class Reading { AsMeant, MaybeOtherwise, Otherwise };
-    Reading will = overlaps.empty() && left.empty() ? Reading::AsMeant : Reading::Otherwise;
+    Reading will = overlaps.empty() && patchItems.empty() && left.empty() ? Reading::AsMeant : Reading::Otherwise;
     for (std::size_t i = 0; i < overlaps.size(); ++i)
         said.push_back({overlaps[i].firstLine, Source::Overlap, i});
+    for (std::size_t i = 0; i < patchItems.size(); ++i)
+        said.push_back({patchItems[i].line, Source::PatchOverlap, i});
     for (std::size_t i = 0; i < left.size(); ++i)
         said.push_back({left[i].line, Source::InForce, i});
     for (std::size_t i = 0; i < reading.findings.size(); ++i) {
@@ -135,6 +182,9 @@ QString handoverWarning(QStringView text, const PatchReading &reading, const std
                                 .arg(overlaps[s.index].secondLine)
                                 .arg(byteRange(overlaps[s.index].from, overlaps[s.index].to)));
             break;
+        case Source::PatchOverlap:
+            lines += bullet(patchItems[s.index].text);
+            break;
         case Source::InForce:
             lines += bullet(left[s.index].text);
             break;
@@ -154,13 +204,20 @@ QString handoverWarning(QStringView text, const PatchReading &reading, const std
     return QStringLiteral("%1\n\n%2\n\nПередать его всё равно?").arg(lead, lines.join(u'\n'));
 }
 
-QString appendWarning(const PatchReading &reading, const QString &path)
+QString appendWarning(const PatchReading &reading, const PatchHeader &header, const QString &path)
 {
     QStringList lines;
+    if (header.forAnotherPhone()) {
+        lines += bullet(QStringLiteral("патч написан для %1, а эта программа — для %2: проверьте, подходит ли он к прошивке телефона")
+                            .arg(header.target->text(), thisPhone().text()));
+    }
+    const bool otherPhone = !lines.isEmpty();
     for (const InForce &left : inForce(reading, true))
         lines += bullet(left.text);
     if (lines.isEmpty())
         return {};
-    return QStringLiteral("Патч добавлен, но он не отменяет в конце то, что включил.\n\nФайл: %1\n\n%2")
-        .arg(QDir::toNativeSeparators(path), lines.join(u'\n'));
+    const QString lead = !otherPhone ? QStringLiteral("Патч добавлен, но он не отменяет в конце то, что включил.")
+        : lines.size() == 1          ? QStringLiteral("Патч добавлен, но он написан не для этого телефона или прошивки.")
+                                     : QStringLiteral("Патч добавлен, но обратите внимание:");
+    return QStringLiteral("%1\n\nФайл: %2\n\n%3").arg(lead, QDir::toNativeSeparators(path), lines.join(u'\n'));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "header.h"
 #include "patchreader.h"
 
 #include <QString>
@@ -32,5 +33,6 @@ struct WarningItem {
 QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more = {});
 
 // What the user reads after appending the patch file at `path`, read alone:
-// an offset or a pragma it leaves in force. Empty when it leaves none.
-QString appendWarning(const PatchReading &reading, const QString &path);
+// that its header names another phone or firmware, an offset or a pragma it
+// leaves in force. Empty when there is nothing to say.
+QString appendWarning(const PatchReading &reading, const PatchHeader &header, const QString &path);

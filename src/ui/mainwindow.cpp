@@ -2,10 +2,13 @@
 #include "ui_mainwindow.h"
 
 #include "assembly/assembly.h"
-#include "entries/entrystate.h"
+#include "foldertab.h"
 #include "handover/handover.h"
 #include "messagebox.h"
 #include "patchentryitem.h"
+#include "entryview.h"
+#include "patchfolder/drop.h"
+#include "patchformat/description.h"
 #include "patchformat/patchwarnings.h"
 #include "runtime/programdirectory.h"
 #include "startup.h"
@@ -17,36 +20,87 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QProxyStyle>
+#include <QShortcut>
 #include <QTabBar>
 #include <utility>
 
 namespace {
 
+constexpr int folderTabIndex = 3;
+
+// Tabs padded less than the style's default, so that the four captions fit
+// the window's width in one row.
+class CompactTabs : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        return metric == PM_TabBarTabHSpace ? value / 2 : value;
+    }
+};
+
+// Qt's own dialog speaks English where no translation of Qt is installed.
+QFileDialog *dialogInRussian(const QString &title, const QString &accept)
+{
+    auto *d = new QFileDialog(nullptr, title, programDirectory());
+    d->setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    d->setLabelText(QFileDialog::FileName, QStringLiteral("Файл:"));
+    d->setLabelText(QFileDialog::FileType, QStringLiteral("Показывать:"));
+    d->setLabelText(QFileDialog::Accept, accept);
+    d->setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    return d;
+}
+
 // Qt's file dialog writes the folders it visited into the user's settings
-// when it is destroyed, and the program keeps no state between runs: its one
+// when it is destroyed, and the program keeps no state between runs: each
 // dialog lives as long as the program.
 QFileDialog &backupDialog()
 {
     static QFileDialog *const dialog = [] {
-        auto *d = new QFileDialog(nullptr, QStringLiteral("Копия прошивки"), programDirectory(),
-                                  QStringLiteral("Все файлы (*);;Копии прошивки (*.bin)"));
+        QFileDialog *d = dialogInRussian(QStringLiteral("Копия прошивки"), QStringLiteral("Сверить"));
+        d->setNameFilters({QStringLiteral("Все файлы (*)"), QStringLiteral("Копии прошивки (*.bin)")});
         d->setFileMode(QFileDialog::ExistingFile);
-        // Qt's own dialog speaks English where no translation of Qt is installed.
-        d->setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-        d->setLabelText(QFileDialog::FileName, QStringLiteral("Файл:"));
-        d->setLabelText(QFileDialog::FileType, QStringLiteral("Показывать:"));
-        d->setLabelText(QFileDialog::Accept, QStringLiteral("Сверить"));
-        d->setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
         return d;
     }();
     return *dialog;
 }
 
-// The one local file a drag brings, or nothing.
-QString draggedFile(const QMimeData *mime)
+QFileDialog &folderDialog()
 {
-    const QList<QUrl> urls = mime->urls();
-    return urls.size() == 1 && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
+    static QFileDialog *const dialog = [] {
+        QFileDialog *d = dialogInRussian(QStringLiteral("Папка с патчами"), QStringLiteral("Открыть"));
+        d->setFileMode(QFileDialog::Directory);
+        d->setOption(QFileDialog::ShowDirsOnly);
+        return d;
+    }();
+    return *dialog;
+}
+
+// Shows a kept dialog over `parent`: what was chosen in it, or nothing.
+std::optional<QString> askIn(QFileDialog &dialog, QWidget *parent)
+{
+    dialog.setParent(parent, dialog.windowFlags());
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    // A completion list left open would outlive the dialog, which stays.
+    for (const QCompleter *completer : dialog.findChildren<QCompleter *>())
+        completer->popup()->hide();
+    dialog.setParent(nullptr, dialog.windowFlags());
+    if (!chosen || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+// The local files and folders a drag brings.
+QStringList draggedPaths(const QMimeData *mime)
+{
+    QStringList paths;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            paths += url.toLocalFile();
+    }
+    return paths;
 }
 
 } // namespace
@@ -65,22 +119,34 @@ MainWindow::MainWindow(QWidget *parent)
     ui->cmdClear->setFont(clearFont);
 
     // The tab bar stands for the tab control, whose lists come after the buttons.
-    QWidget *const order[] = {ui->SSTab1->tabBar(), ui->txtPath, ui->vklay,     ui->lstDel,     ui->lstFast,
-                              ui->lstOther,          ui->cmdClear, ui->cmdBackup, ui->cmdNoBackup};
+    QWidget *const order[] = {ui->SSTab1->tabBar(), ui->txtPath,   ui->vklay,     ui->lstDel,    ui->lstFast,
+                              ui->lstOther,          ui->cmdFolder, ui->txtFilter, ui->lstFolder, ui->cmdClear,
+                              ui->cmdBackup,         ui->cmdNoBackup};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     m_patchText = std::make_unique<TextBoxHolder>(ui->txtPath);
+    m_folderTab = std::make_unique<FolderTab>(
+        FolderTab::Widgets{ui->cmdFolder, ui->lblFolder, ui->txtFilter, ui->lstFolder, ui->lblFolderCount},
+        FolderTab::Calls{[this](const QString &path) { appendAndSay(path); },
+                         [this](const Failure &failure) { laterReport(failure); },
+                         [this](const Failure &failure) { dropBackup(failure); },
+                         [this](const QString &text) { showMessageBox(this, QMessageBox::Information, messageTitle, text); }});
     fillCatalogue();
     connect(ui->cmdClear, &QPushButton::clicked, this, &MainWindow::clearPatch);
     connect(ui->vklay, &QPushButton::clicked, this, &MainWindow::handOver);
 
-    // A backup file dropped anywhere, the text box included, is the backup to use.
+    // A file or a folder dropped anywhere, the text box included, is taken
+    // for what it is: a patch, a folder of them, or the backup.
     setAcceptDrops(true);
     ui->txtPath->viewport()->installEventFilter(this);
     ui->cmdBackup->setShortcut(QKeySequence::Open);
     connect(ui->cmdBackup, &QPushButton::clicked, this, &MainWindow::askForBackup);
     connect(ui->cmdNoBackup, &QToolButton::clicked, this, &MainWindow::stopUsingBackup);
+    // The folder's shortcut works from any tab, where its button is hidden.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this), &QShortcut::activated, this,
+            &MainWindow::askForFolder);
+    connect(ui->cmdFolder, &QPushButton::clicked, this, &MainWindow::askForFolder);
     showBackup();
 }
 
@@ -95,41 +161,58 @@ void MainWindow::fillCatalogue()
         list->setAccessibleName(category.tabCaption.toString());
         list->setIconSize(QSize(16, 16));
         int index = 0;
-        for (QStringView entry : category.entries)
-            list->addItem(new PatchEntryItem(entry.toString(), category.category, index++));
+        for (QStringView entry : category.entries) {
+            list->addItem(new PatchEntryItem(entry.toString(), PatchFilePath(category.category, index)));
+            ++index;
+        }
         // The signal comes only from a double-click on an entry, so the row is
         // always a real index, never -1 for "no entry".
-        connect(list, &QListWidget::itemDoubleClicked, this,
-                [this, c = category.category, list](QListWidgetItem *item) { appendFrom(c, list->row(item)); });
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, c = category.category, list](QListWidgetItem *item) {
+            appendAndSay(PatchFilePath(c, list->row(item)));
+        });
         list->installEventFilter(this);
         m_lists[std::size_t(category.category)] = list;
     }
+    ui->SSTab1->setTabText(folderTabIndex, QStringLiteral("Другие патчи"));
+    auto *tabs = new CompactTabs;
+    tabs->setParent(ui->SSTab1->tabBar());
+    ui->SSTab1->tabBar()->setStyle(tabs);
+    ui->lstFolder->setAccessibleName(QStringLiteral("Другие патчи"));
     refreshEntries();
 }
 
-// What each entry is now: its file, and its patch against the backup in use.
+// What each entry is now: its file, what it says of itself, and its patch
+// against the backup in use; and the folder's patches the same way.
 void MainWindow::refreshEntries()
 {
     Status failure;
-    const std::vector<EntryState> states = m_backup ? lookAtEntries(*m_backup, failure) : lookAtEntries();
+    const std::vector<EntryState> states = lookAtFiles(catalogueFiles(), Look::Start, m_backup, failure);
     if (failure)
         dropBackup(*failure);
     showEntries(states);
+    m_folderTab->refresh(m_backup);
 }
 
+// The states come in the catalogue's order: its lists, and their rows.
 void MainWindow::showEntries(const std::vector<EntryState> &states)
 {
-    for (const EntryState &state : states)
-        static_cast<PatchEntryItem *>(m_lists[std::size_t(state.category)]->item(state.index))->show(state, m_backup.has_value());
+    auto state = states.begin();
+    for (QListWidget *list : m_lists) {
+        const auto end = state + list->count();
+        const bool keepRoom = std::any_of(state, end, hasMark);
+        for (int row = 0; state != end; ++row, ++state)
+            static_cast<PatchEntryItem *>(list->item(row))->show(*state, keepRoom);
+    }
 }
 
 // The backup no longer reads: it is no longer used, and the user is told.
 void MainWindow::dropBackup(const Failure &failure)
 {
+    if (!m_backup)
+        return;
     m_backup.reset();
     showBackup();
-    // Said once the activation that asked for the check is over.
-    QMetaObject::invokeMethod(this, [this, failure] { report(failure); }, Qt::QueuedConnection);
+    laterReport(failure);
 }
 
 // Patches the user copied in while the window was in the background show when
@@ -165,7 +248,7 @@ bool MainWindow::enterOn(Category category, const QKeyEvent &key)
         return false;
     const int row = m_lists[std::size_t(category)]->currentRow();
     if (!key.isAutoRepeat() && row >= 0)
-        appendFrom(category, row);
+        appendAndSay(PatchFilePath(category, row));
     return true;
 }
 
@@ -179,34 +262,53 @@ void MainWindow::dropEvent(QDropEvent *event)
     takeDrop(event);
 }
 
-// A drag that brings one file is taken for a backup; any other is left alone.
+// A drag that brings local files or folders is taken; any other is left alone.
 bool MainWindow::takeDrop(QEvent *event)
 {
     const bool entering = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove;
     if (!entering && event->type() != QEvent::Drop)
         return false;
     auto *drop = static_cast<QDropEvent *>(event);
-    const QString file = draggedFile(drop->mimeData());
-    if (file.isEmpty())
+    const QStringList paths = draggedPaths(drop->mimeData());
+    if (paths.isEmpty())
         return false;
     drop->acceptProposedAction();
     // After the drop: a box inside it would hold up the program it came from.
     if (!entering)
-        QMetaObject::invokeMethod(this, [this, file] { useBackup(file); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, paths] { useDrop(paths); }, Qt::QueuedConnection);
     return true;
+}
+
+void MainWindow::useDrop(const QStringList &paths)
+{
+    const DropPlan plan = planDrop(paths);
+    if (plan.refused) {
+        report(*plan.refused);
+        return;
+    }
+    QStringList said = plan.notes;
+    for (const QString &path : plan.patches) {
+        const Appended appended = appendFile(path);
+        if (appended.failure)
+            said += appended.failure->message();
+        else if (!appended.warning.isEmpty())
+            said += appended.warning;
+    }
+    if (plan.folder)
+        useFolder(*plan.folder);
+    if (plan.backup) {
+        m_backup = plan.backup;
+        showBackup();
+        refreshEntries();
+    }
+    if (!said.isEmpty())
+        showMessageBox(this, QMessageBox::Warning, messageTitle, said.join(QStringLiteral("\n\n")));
 }
 
 void MainWindow::askForBackup()
 {
-    QFileDialog &dialog = backupDialog();
-    dialog.setParent(this, dialog.windowFlags());
-    const bool chosen = dialog.exec() == QDialog::Accepted;
-    // A completion list left open would outlive the dialog, which stays.
-    for (const QCompleter *completer : dialog.findChildren<QCompleter *>())
-        completer->popup()->hide();
-    dialog.setParent(nullptr, dialog.windowFlags());
-    if (chosen && !dialog.selectedFiles().isEmpty())
-        useBackup(dialog.selectedFiles().front());
+    if (const std::optional<QString> chosen = askIn(backupDialog(), this))
+        useBackup(*chosen);
 }
 
 void MainWindow::useBackup(const QString &path)
@@ -238,18 +340,38 @@ void MainWindow::showBackup()
     ui->cmdNoBackup->setVisible(m_backup.has_value());
 }
 
-void MainWindow::appendFrom(Category category, int index)
+void MainWindow::askForFolder()
+{
+    ui->SSTab1->setCurrentIndex(folderTabIndex);
+    if (const std::optional<QString> chosen = askIn(folderDialog(), this))
+        useFolder(*chosen);
+}
+
+void MainWindow::useFolder(const QString &folder)
+{
+    ui->SSTab1->setCurrentIndex(folderTabIndex);
+    m_folderTab->choose(folder, m_backup);
+}
+
+// Appends the patch file and says what the user should know of it.
+void MainWindow::appendAndSay(const QString &path)
+{
+    const Appended appended = appendFile(path);
+    if (appended.failure)
+        report(*appended.failure);
+    else if (!appended.warning.isEmpty())
+        showMessageBox(this, QMessageBox::Warning, messageTitle, appended.warning);
+}
+
+MainWindow::Appended MainWindow::appendFile(const QString &path)
 {
     QString added;
-    if (const Status failure = AppendPatchFile(*m_patchText, category, index, maxPatchFileBytes, &added)) {
-        report(*failure);
-        return;
-    }
-    // The file read alone: an offset or a pragma it leaves on shifts every
-    // patch after it.
-    const QString warning = appendWarning(readPatchText(fileLines(added), RecordBytes::Counted), PatchFilePath(category, index));
-    if (!warning.isEmpty())
-        showMessageBox(this, QMessageBox::Warning, messageTitle, warning);
+    if (const Status failure = AppendPatchFile(*m_patchText, path, maxPatchFileBytes, &added))
+        return {failure, {}};
+    // The file read alone: a header for another phone, or an offset or a
+    // pragma it leaves on, which shifts every patch after it.
+    const QStringView lines = fileLines(added);
+    return {std::nullopt, appendWarning(readPatchText(lines, RecordBytes::Counted), patchHeader(patchDescription(lines)), path)};
 }
 
 void MainWindow::clearPatch()
@@ -285,4 +407,10 @@ void MainWindow::handOver()
 void MainWindow::report(const Failure &failure)
 {
     showMessageBox(this, QMessageBox::Critical, messageTitle, failure.message());
+}
+
+// Said once what asked for it is over: an activation, a listing.
+void MainWindow::laterReport(const Failure &failure)
+{
+    QMetaObject::invokeMethod(this, [this, failure] { report(failure); }, Qt::QueuedConnection);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class FolderTab;
 class QKeyEvent;
 class QListWidget;
 
@@ -17,7 +18,8 @@ namespace Ui {
 class MainWindow;
 }
 
-// The program's one window: the catalogue in three tabs above the patch text.
+// The program's one window: the catalogue in three tabs and the patches of a
+// folder in a fourth, above the patch text.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -33,24 +35,36 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // What an append says: why it failed, or what the user should know.
+    struct Appended {
+        Status failure;
+        QString warning;
+    };
+
     void fillCatalogue();
     void refreshEntries();
     void showEntries(const std::vector<EntryState> &states);
     void dropBackup(const Failure &failure);
     bool enterOn(Category category, const QKeyEvent &key);
-    void appendFrom(Category category, int index);
+    void appendAndSay(const QString &path);
+    Appended appendFile(const QString &path);
     void clearPatch();
     void handOver();
     void askForBackup();
     void useBackup(const QString &path);
     void stopUsingBackup();
     void showBackup();
+    void askForFolder();
+    void useFolder(const QString &folder);
     bool takeDrop(QEvent *event);
+    void useDrop(const QStringList &paths);
     void report(const Failure &failure);
+    void laterReport(const Failure &failure);
 
     std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<TextBoxHolder> m_patchText;
     std::array<QListWidget *, 3> m_lists{}; // in the order of Category
+    std::unique_ptr<FolderTab> m_folderTab;
     std::optional<Backup> m_backup;
     bool m_filesMayHaveChanged = false;
 };

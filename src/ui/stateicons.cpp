@@ -53,23 +53,45 @@ void draw(QPainter &p, PatchState state)
     }
 }
 
-} // namespace
-
-QIcon stateIcon(PatchState state)
+void drawOtherPhone(QPainter &p)
 {
-    if (state == PatchState::NoRecords)
-        return blankIcon();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x6A, 0x1B, 0x9A));
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 2.5, 2.5);
+    p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
+}
+
+// Drawn on a 16 by 16 grid at each size a list may ask for.
+template <typename Draw>
+QIcon drawnIcon(Draw draw)
+{
     QIcon icon;
     for (const int size : {16, 32}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
         p.scale(size / 16.0, size / 16.0);
-        draw(p, state);
+        draw(p);
         p.end();
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+} // namespace
+
+QIcon stateIcon(PatchState state)
+{
+    if (state == PatchState::NoRecords)
+        return blankIcon();
+    return drawnIcon([state](QPainter &p) { draw(p, state); });
+}
+
+QIcon otherPhoneIcon()
+{
+    return drawnIcon(drawOtherPhone);
 }
 
 QIcon blankIcon()

@@ -9,5 +9,9 @@
 // blank for a patch with nothing to compare.
 QIcon stateIcon(PatchState state);
 
+// A patch whose header names another phone or firmware: a violet square
+// with a bar.
+QIcon otherPhoneIcon();
+
 // Room for a mark, where an entry has none while others do.
 QIcon blankIcon();

@@ -3,6 +3,7 @@
 #include "textboxholder.h"
 
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -38,6 +39,12 @@ void awaitModal(const QMetaObject *kind, int change)
 void whenMessageBox(std::function<void(QMessageBox *)> handle)
 {
     whenModal<QMessageBox>(std::move(handle));
+}
+
+void chooseInDialog(QFileDialog *dialog, const QString &path)
+{
+    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+    QMetaObject::invokeMethod(dialog, "accept");
 }
 
 UnexpectedBoxes::UnexpectedBoxes()

@@ -7,6 +7,7 @@
 #include "support/programfolder.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
@@ -36,6 +37,11 @@ void whenModal(std::function<void(Dialog *)> handle)
 }
 
 void whenMessageBox(std::function<void(QMessageBox *)> handle);
+
+// Chooses `path` in a file dialog, as typing it in does: picking it in the
+// dialog's list depends on the list having been read, which a busy machine
+// delays.
+void chooseInDialog(QFileDialog *dialog, const QString &path);
 
 // A box no test waits for would block it for good: fail and close it. Any
 // modal window may be one, a file dialog too, so it is asked what it is.

@@ -1,0 +1,117 @@
+#include "patchfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+Failure folderFailure(const QString &folder, const QString &reason)
+{
+    return {QStringLiteral("Не удалось открыть папку с патчами."), QDir::toNativeSeparators(folder), reason};
+}
+
+// The entries directly in `folder` of the kind `filter` asks for, or why it
+// cannot be listed.
+Status entriesOf(const QString &folder, QDir::Filters filter, QFileInfoList &entries)
+{
+    const QFileInfo info(folder);
+    if (!info.exists())
+        return folderFailure(folder, QStringLiteral("папка не найдена"));
+    if (!info.isDir())
+        return folderFailure(folder, QStringLiteral("это файл, а не папка"));
+    if (!info.isReadable() || !info.isExecutable())
+        return folderFailure(folder, QStringLiteral("нет прав доступа"));
+    entries = QDir(folder).entryInfoList(filter | QDir::NoDotAndDotDot, QDir::NoSort);
+    return std::nullopt;
+}
+
+Status listFiles(const QString &folder, const std::optional<Backup> &backup, PatchFolder &listing,
+                 Status &backupFailure)
+{
+    QFileInfoList files;
+    if (Status failure = entriesOf(folder, QDir::Files, files))
+        return failure;
+    std::vector<QString> paths;
+    paths.reserve(std::size_t(files.size()));
+    for (const QFileInfo &file : files)
+        paths.push_back(QDir::toNativeSeparators(file.filePath()));
+    listing = PatchFolder{QDir::toNativeSeparators(folder), {}, 0, {}};
+    for (EntryState &state : lookAtFiles(paths, Look::Whole, backup, backupFailure)) {
+        if (state.notPatchText)
+            ++listing.notPatches;
+        else
+            listing.patches.push_back(std::move(state));
+    }
+    std::sort(listing.patches.begin(), listing.patches.end(), [](const EntryState &a, const EntryState &b) {
+        const QString nameA = patchName(a), nameB = patchName(b);
+        return namedBefore(nameA, nameB) || (!namedBefore(nameB, nameA) && a.path < b.path);
+    });
+    return std::nullopt;
+}
+
+} // namespace
+
+QString patchName(const EntryState &state)
+{
+    return state.header.name.isEmpty() ? QFileInfo(state.path).fileName() : state.header.name;
+}
+
+bool namedBefore(QStringView a, QStringView b)
+{
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            // Numbers by their value: the shorter run of digits, leading
+            // zeros aside, is the smaller; else the first digit that differs.
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && isDigit(a[ei]))
+                ++ei;
+            while (ej < b.size() && isDigit(b[ej]))
+                ++ej;
+            QStringView x = a.sliced(i, ei - i), y = b.sliced(j, ej - j);
+            while (x.size() > 1 && x.front() == u'0')
+                x = x.sliced(1);
+            while (y.size() > 1 && y.front() == u'0')
+                y = y.sliced(1);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (const int order = x.compare(y); order != 0)
+                return order < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar x = a[i].toCaseFolded(), y = b[j].toCaseFolded();
+        if (x != y)
+            return x < y;
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, PatchFolder &listing,
+                       Status &backupFailure)
+{
+    if (Status failure = listFiles(folder, backup, listing, backupFailure))
+        return failure;
+    if (!listing.patches.empty())
+        return std::nullopt;
+    // The whole collection chosen by mistake: one folder for each phone and firmware.
+    QFileInfoList folders;
+    if (Status failure = entriesOf(folder, QDir::Dirs, folders))
+        return failure;
+    QStringList phoneFolders;
+    for (const QFileInfo &subfolder : folders) {
+        const std::optional<PhoneFirmware> named = phoneFirmware(subfolder.fileName());
+        if (named && *named == thisPhone())
+            return listFiles(subfolder.filePath(), backup, listing, backupFailure);
+        if (named)
+            phoneFolders += subfolder.fileName();
+    }
+    std::sort(phoneFolders.begin(), phoneFolders.end(), [](const QString &a, const QString &b) { return namedBefore(a, b); });
+    listing.phoneFolders = phoneFolders;
+    return std::nullopt;
+}

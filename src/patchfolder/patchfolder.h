@@ -1,0 +1,30 @@
+#pragma once
+
+#include "entries/entrystate.h"
+
+#include <QStringList>
+
+// A folder of patches as people keep them: a folder of the collection for one
+// phone and firmware (CX70v50), each patch a file of its own, with other
+// files beside them (archives, pictures).
+struct PatchFolder {
+    QString path; // the folder listed: the one chosen, or its CX70v50 folder
+    std::vector<EntryState> patches; // in the order of their names
+    int notPatches = 0;              // files beside them that are no patch text
+    // A folder of the whole collection, with no patch of its own: its folders
+    // named like a phone and firmware, in the order of their names.
+    QStringList phoneFolders;
+};
+
+// The name a list shows for a patch: the one its header gives, else its file's.
+QString patchName(const EntryState &state);
+
+// Whether `a` comes before `b` as a person sorts names: whatever the case,
+// and numbers by their value (2-x before 10-y).
+bool namedBefore(QStringView a, QStringView b);
+
+// Lists the patch files directly in `folder`, each read whole and, with a
+// backup, matched against it. A folder with no patch file of its own but a
+// folder CX70v50 in it lists that one instead.
+Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, PatchFolder &listing,
+                       Status &backupFailure);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// What the first comment lines of a patch of the collection say it is:
+//   ;CX70v50
+//   ;Позиционирование главного экрана
+//   ;MainScreen positioning
+//   ;PatchID: 101
+
+// A phone and the firmware a patch was written for, as such a line names them.
+struct PhoneFirmware {
+    QString phone;    // CX70, S65, SL65: in capitals
+    QString firmware; // 50, 58
+
+    bool operator==(const PhoneFirmware &) const = default;
+    QString text() const { return phone + u'v' + firmware; }
+};
+
+// The phone and firmware this program is for.
+PhoneFirmware thisPhone();
+
+// The phone and firmware `line` names, when that is all it says: `CX70v50`.
+std::optional<PhoneFirmware> phoneFirmware(QStringView line);
+
+struct PatchHeader {
+    std::optional<PhoneFirmware> target; // as the first line names it
+    QString name;                        // empty where there is none
+    QString number;                      // as PatchID gives it; empty where none
+
+    // Whether it says it was written for another phone or firmware.
+    bool forAnotherPhone() const { return target && *target != thisPhone(); }
+};
+
+// From the patch's description (patchDescription's lines): the phone and
+// firmware on the first line, the patch's name on the first line after it,
+// else on the first line, and its number.
+PatchHeader patchHeader(const QStringList &description);
+
+// Where in a patch text one of the collection's patches begins: a comment
+// line naming a phone and firmware, then one with its name.
+struct HeaderAt {
+    int line; // from 1: the line naming the phone and firmware
+    PatchHeader header;
+};
+
+// Each such header in the text, in the order of its lines.
+std::vector<HeaderAt> headersInText(QStringView text);

@@ -1,0 +1,187 @@
+#include "foldertab.h"
+
+#include "entryview.h"
+#include "patchformat/words.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+
+namespace {
+
+enum Role {
+    PathRole = Qt::UserRole + 1,
+    // What the filter looks in: the name, the file's name and the number.
+    FilterRole,
+};
+
+QStandardItem *rowOf(const EntryState &state, bool keepRoom, const QBrush &grey)
+{
+    const QString about = entryAbout(state, FileName::Always);
+    auto *item = new QStandardItem(entryMark(state, keepRoom), patchName(state));
+    item->setData(state.path, PathRole);
+    item->setData(QStringList{patchName(state), QFileInfo(state.path).fileName(), state.header.number}.join(u'\n'), FilterRole);
+    item->setData(entryTooltip(about), Qt::ToolTipRole);
+    item->setData(about, Qt::AccessibleDescriptionRole);
+    if (entryGrey(state))
+        item->setData(grey, Qt::ForegroundRole);
+    return item;
+}
+
+// Up to five names, then how many more.
+QString someOf(const QStringList &names)
+{
+    constexpr qsizetype most = 5;
+    QString some = names.first(std::min(most, names.size())).join(QStringLiteral(", "));
+    if (names.size() > most)
+        some += QStringLiteral(" и ещё %1").arg(names.size() - most);
+    return some;
+}
+
+} // namespace
+
+FolderTab::FolderTab(Widgets widgets, Calls calls)
+    : m_widgets(widgets)
+    , m_calls(std::move(calls))
+    , m_model(new QStandardItemModel(this))
+    , m_filter(new QSortFilterProxyModel(this))
+    , m_lister([this](const FolderListing &listing) { listed(listing); })
+{
+    m_filter->setSourceModel(m_model);
+    m_filter->setFilterRole(FilterRole);
+    m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    m_widgets.list->setModel(m_filter);
+    m_widgets.list->setIconSize(QSize(16, 16));
+    connect(m_widgets.filter, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_filter->setFilterFixedString(text);
+        showCount();
+    });
+    connect(m_widgets.list, &QListView::doubleClicked, this,
+            [this](const QModelIndex &index) { m_calls.append(index.data(PathRole).toString()); });
+    m_widgets.list->installEventFilter(this);
+    m_widgets.filter->installEventFilter(this);
+    showCount();
+}
+
+FolderTab::~FolderTab() = default;
+
+void FolderTab::choose(const QString &folder, const std::optional<Backup> &backup)
+{
+    m_justChosen = true;
+    m_lister.list(folder, backup);
+    showCount();
+}
+
+void FolderTab::refresh(const std::optional<Backup> &backup)
+{
+    if (!m_folder)
+        return;
+    m_lister.list(*m_folder, backup);
+    showCount();
+}
+
+// Enter on a patch appends it, once a press; Escape in the filter empties it.
+bool FolderTab::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == m_widgets.filter && key->key() == Qt::Key_Escape && !m_widgets.filter->text().isEmpty()) {
+        m_widgets.filter->clear();
+        return true;
+    }
+    if (watched == m_widgets.list && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (!key->isAutoRepeat())
+            appendCurrent();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FolderTab::appendCurrent()
+{
+    const QModelIndex current = m_widgets.list->currentIndex();
+    if (current.isValid())
+        m_calls.append(current.data(PathRole).toString());
+}
+
+void FolderTab::listed(const FolderListing &listing)
+{
+    const bool chosen = std::exchange(m_justChosen, false);
+    if (listing.failure) {
+        // One chosen just now that cannot be listed is not taken; one in use
+        // that no longer can be is dropped.
+        if (!chosen) {
+            m_folder.reset();
+            show({});
+        }
+        showCount();
+        m_calls.folderFailed(*listing.failure);
+        return;
+    }
+    // The folder of this phone in a collection is listed from now on.
+    m_folder = listing.folder.path;
+    show(listing.folder);
+    if (listing.backupFailure)
+        m_calls.backupFailed(*listing.backupFailure);
+    if (!chosen)
+        return;
+    if (QDir::cleanPath(listing.folder.path) != QDir::cleanPath(listing.asked)) {
+        m_calls.tell(QStringLiteral("В папке %1 нет патчей, но в ней есть папка %2 для этого телефона: показаны патчи из неё.")
+                         .arg(QDir::toNativeSeparators(listing.asked), QFileInfo(listing.folder.path).fileName()));
+    } else if (!listing.folder.phoneFolders.isEmpty()) {
+        m_calls.tell(QStringLiteral("В папке %1 нет патчей, а есть папки с патчами для других телефонов и прошивок: %2. "
+                                    "Выберите папку %3.")
+                         .arg(QDir::toNativeSeparators(listing.asked), someOf(listing.folder.phoneFolders),
+                              thisPhone().text()));
+    }
+}
+
+void FolderTab::show(const PatchFolder &folder)
+{
+    const QString current = m_widgets.list->currentIndex().data(PathRole).toString();
+    m_model->clear();
+    bool keepRoom = false;
+    for (const EntryState &state : folder.patches)
+        keepRoom = keepRoom || hasMark(state);
+    const QBrush grey = m_widgets.list->palette().brush(QPalette::Disabled, QPalette::Text);
+    for (const EntryState &state : folder.patches)
+        m_model->appendRow(rowOf(state, keepRoom, grey));
+    // The patch the user stood on stays current when the folder is read again.
+    for (int row = 0; row < m_filter->rowCount(); ++row) {
+        if (m_filter->index(row, 0).data(PathRole).toString() == current)
+            m_widgets.list->setCurrentIndex(m_filter->index(row, 0));
+    }
+    m_notPatches = folder.notPatches;
+    m_emptyWords = folder.phoneFolders.isEmpty()
+        ? QStringLiteral("В папке нет патчей.")
+        : QStringLiteral("В папке нет патчей, а есть папки для других телефонов: %1.").arg(someOf(folder.phoneFolders));
+    const QString path = QDir::toNativeSeparators(folder.path);
+    m_widgets.folder->setText(m_widgets.folder->fontMetrics().elidedText(path, Qt::ElideLeft, m_widgets.folder->width()));
+    m_widgets.folder->setToolTip(path);
+    m_widgets.choose->setAccessibleDescription(path);
+    showCount();
+}
+
+void FolderTab::showCount()
+{
+    QString text;
+    if (m_lister.busy())
+        text = QStringLiteral("Читаю папку…");
+    else if (!m_folder)
+        text = QStringLiteral("Выберите папку с патчами (например, CX70v50 из сборника) или перетащите её в окно.");
+    else if (m_model->rowCount() == 0)
+        text = m_emptyWords;
+    else
+        text = QStringLiteral("Показано %1 из %2.").arg(m_filter->rowCount()).arg(m_model->rowCount());
+    if (m_folder && !m_lister.busy() && m_notPatches > 0)
+        text += QStringLiteral(" Ещё %1 в папке — не патчи.").arg(plural(m_notPatches, u"файл", u"файла", u"файлов"));
+    m_widgets.count->setText(text);
+    m_widgets.count->setToolTip(text);
+}

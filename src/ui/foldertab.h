@@ -1,0 +1,64 @@
+#pragma once
+
+#include "folderlister.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QSortFilterProxyModel;
+class QStandardItemModel;
+
+// The fourth tab: the patches of a folder the user chose, by their own names,
+// marked as the twenty are, narrowed as a filter is typed.
+class FolderTab : public QObject
+{
+public:
+    struct Widgets {
+        QPushButton *choose;
+        QLabel *folder;
+        QLineEdit *filter;
+        QListView *list;
+        QLabel *count;
+    };
+    // What the tab asks of the window.
+    struct Calls {
+        std::function<void(const QString &path)> append;
+        std::function<void(const Failure &failure)> folderFailed;
+        std::function<void(const Failure &failure)> backupFailed;
+        std::function<void(const QString &text)> tell;
+    };
+    FolderTab(Widgets widgets, Calls calls);
+    ~FolderTab() override;
+
+    // Lists `folder` from now on. Said to the user when it cannot be listed,
+    // or when what is found in it is not what one may expect.
+    void choose(const QString &folder, const std::optional<Backup> &backup);
+    // Lists the folder in use again: files may have come or gone.
+    void refresh(const std::optional<Backup> &backup);
+    bool busy() const { return m_lister.busy(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void listed(const FolderListing &listing);
+    void show(const PatchFolder &folder);
+    void showCount();
+    void appendCurrent();
+
+    Widgets m_widgets;
+    Calls m_calls;
+    QStandardItemModel *m_model;
+    QSortFilterProxyModel *m_filter;
+    std::optional<QString> m_folder; // as chosen
+    bool m_justChosen = false;
+    int m_notPatches = 0;
+    QString m_emptyWords; // what the count line says of a folder with no patch
+    FolderLister m_lister;
+};

@@ -1,0 +1,183 @@
+// The fourth tab: a folder of made-up patches in the collection's layout,
+// listed by their own names, narrowed as a filter is typed, marked, and
+// appended as the twenty are.
+#include "support/printers.h"
+#include "support/windowdriver.h"
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Windows-1251 bytes of text in ASCII and А…я, as the collection writes its patches.
+QByteArray cp1251(const QString &text)
+{
+    QByteArray bytes;
+    for (const QChar c : text)
+        bytes += c.unicode() < 0x80 ? char(c.unicode()) : char(c.unicode() - 0x0410 + 0xC0);
+    return bytes;
+}
+
+class FolderOfPatches : public Window
+{
+protected:
+    FolderOfPatches()
+    {
+        patch(u"101-MainScreen.vkp"_s, u";CX70v50\r\n;Позиционирование экрана\r\n;PatchID: 101\r\n1000: 10 5E\r\n"_s);
+        patch(u"102-Clock.vkp"_s, u";CX70v50\r\n;Часы\r\n;PatchID: 102\r\n1010: 10 5E\r\n"_s);
+        patch(u"2040-Big font.vkp"_s, u";CX70v56\r\n;Большой шрифт\r\n;PatchID: 2040\r\n1020: 10 5E\r\n"_s);
+        patch(u"readme.txt"_s, u"Сборник\r\n"_s);
+    }
+
+    QString collection() const { return QDir::cleanPath(folder.root() + u"/CX70v50"_s); }
+    void patch(const QString &name, const QString &text) const
+    {
+        QDir().mkpath(collection());
+        QFile file(collection() + u'/' + name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(cp1251(text)) < 0)
+            qFatal("cannot write %s", qPrintable(name));
+    }
+    QListView *list() { return child<QListView>("lstFolder"); }
+    QString count() { return child<QLabel>("lblFolderCount")->text(); }
+    QStringList rows()
+    {
+        QStringList shown;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            shown += list()->model()->index(row, 0).data().toString();
+        return shown;
+    }
+    QString about(int row) { return list()->model()->index(row, 0).data(Qt::AccessibleDescriptionRole).toString(); }
+    QImage mark(int row) { return list()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(); }
+    void waitForList() { QTRY_VERIFY(!count().startsWith(u"Читаю"_s)); }
+    void chooseFolder(const QString &chosen)
+    {
+        whenModal<QFileDialog>([chosen](QFileDialog *dialog) { chooseInDialog(dialog, chosen); });
+        QTest::keyClick(child<QTabWidget>("SSTab1")->tabBar(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        waitForList();
+    }
+    void selectRow(int row) { list()->setCurrentIndex(list()->model()->index(row, 0)); }
+};
+
+} // namespace
+
+TEST_F(FolderOfPatches, ListsFiltersMarksAndAppends)
+{
+    EXPECT_TRUE(count().startsWith(u"Выберите папку с патчами"_s));
+    chooseFolder(collection());
+    EXPECT_EQ(child<QTabWidget>("SSTab1")->currentIndex(), 3);
+    EXPECT_EQ(rows(), (QStringList{u"Большой шрифт"_s, u"Позиционирование экрана"_s, u"Часы"_s}));
+    EXPECT_EQ(count(), u"Показано 3 из 3. Ещё 1 файл в папке — не патчи."_s);
+
+    // What is typed narrows the list at once: a name, a number, a file's name.
+    auto *filter = child<QLineEdit>("txtFilter");
+    const struct {
+        const char *typed;
+        QStringList rows;
+    } filters[] = {
+        {"час", {u"Часы"_s}}, {"101", {u"Позиционирование экрана"_s}}, {"big FONT", {u"Большой шрифт"_s}}, {"нет такого", {}},
+    };
+    for (const auto &f : filters) {
+        filter->clear();
+        // A key at a time, Cyrillic ones too, which keyClicks cannot type.
+        for (const QChar c : QString::fromUtf8(f.typed))
+            QTest::sendKeyEvent(QTest::Click, filter, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        EXPECT_EQ(rows(), f.rows) << f.typed;
+    }
+    EXPECT_EQ(count(), u"Показано 0 из 3. Ещё 1 файл в папке — не патчи."_s);
+    QTest::keyClick(filter, Qt::Key_Escape);
+    EXPECT_EQ(rows().size(), 3);
+
+    // A patch for another firmware is marked so, with no backup in use.
+    EXPECT_TRUE(about(0).startsWith(u"Патч написан для CX70v56, а эта программа — для CX70v50"_s)) << about(0).toStdString();
+    EXPECT_TRUE(about(0).endsWith(u"Файл: 2040-Big font.vkp"_s));
+    EXPECT_NE(mark(0), mark(1));
+    EXPECT_EQ(mark(1).size(), QSize(16, 16)); // room for a mark all the same
+
+    // Enter appends exactly the file's lines, as an entry of the twenty does;
+    // one for another firmware is said after the append.
+    selectRow(2);
+    QTest::keyClick(list(), Qt::Key_Return);
+    EXPECT_EQ(patchText(), u"\r\n;CX70v50\r\n;Часы\r\n;PatchID: 102\r\n1010: 10 5E\r\n"_s);
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    selectRow(0);
+    QTest::keyClick(list(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(shown.text.startsWith(u"Патч добавлен, но он написан не для этого телефона или прошивки."_s));
+    EXPECT_TRUE(patchText().endsWith(u";Большой шрифт\r\n;PatchID: 2040\r\n1020: 10 5E\r\n"_s));
+
+    // With a backup, the rows are marked as the twenty are.
+    QByteArray flash(2 * 1024 * 1024, '\x33');
+    flash[0x1000] = '\x5E';
+    flash[0x1010] = '\x10';
+    folder.write(u"../full.bin"_s, flash);
+    dropFiles(list()->viewport(), {QDir::cleanPath(folder.root() + u"/full.bin"_s)});
+    waitForList();
+    EXPECT_TRUE(about(1).startsWith(u"Патч уже есть в копии прошивки «full.bin»."_s)) << about(1).toStdString();
+    EXPECT_TRUE(about(2).startsWith(u"Патча нет в копии прошивки «full.bin»"_s)) << about(2).toStdString();
+}
+
+// What a drop brings: a folder is listed, a patch file appended, even on the
+// text box; what comes or goes while the window is away shows when it is back.
+TEST_F(FolderOfPatches, TakesDroppedFoldersAndPatchesAndFollowsTheFolder)
+{
+    dropFiles(child<QPlainTextEdit>("txtPath")->viewport(), {collection() + u"/102-Clock.vkp"_s});
+    EXPECT_EQ(patchText(), u"\r\n;CX70v50\r\n;Часы\r\n;PatchID: 102\r\n1010: 10 5E\r\n"_s);
+
+    // The whole collection: the folder for this phone is taken, and said so.
+    QDir().mkpath(folder.root() + u"/S65v58"_s);
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    dropFiles(child<QPlainTextEdit>("txtPath")->viewport(), {folder.root()});
+    waitForList();
+    QTRY_VERIFY(!shown.text.isEmpty());
+    EXPECT_TRUE(shown.text.contains(u"есть папка CX70v50 для этого телефона"_s)) << shown.text.toStdString();
+    EXPECT_EQ(child<QTabWidget>("SSTab1")->currentIndex(), 3);
+    EXPECT_EQ(rows().size(), 3);
+
+    ASSERT_TRUE(activate(elsewhere.isVisible() ? elsewhere : (elsewhere.show(), elsewhere)));
+    patch(u"103-New.vkp"_s, u";CX70v50\r\n;Новый\r\n1030: 10 5E\r\n"_s);
+    QFile::remove(collection() + u"/102-Clock.vkp"_s);
+    ASSERT_TRUE(activate(window));
+    waitForList();
+    QTRY_COMPARE(rows(), (QStringList{u"Большой шрифт"_s, u"Новый"_s, u"Позиционирование экрана"_s}));
+
+    // Gone while away: said when the window is back, and the list emptied.
+    ASSERT_TRUE(activate(elsewhere));
+    QDir(collection()).removeRecursively();
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    ASSERT_TRUE(activate(window));
+    QTRY_VERIFY(shown.text.startsWith(u"Не удалось открыть папку с патчами."_s));
+    EXPECT_TRUE(shown.text.contains(u"папка не найдена"_s));
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+// Two patches of 300 records each that write the same bytes: named once.
+TEST_F(FolderOfPatches, TheBoxBeforeAFlashSpeaksOfPatchesNotLines)
+{
+    QString first = u";CX70v50\r\n;Первый\r\n"_s, second = u";CX70v50\r\n;Второй\r\n"_s;
+    for (int r = 0; r < 300; ++r) {
+        first += u"%1: 00 01\r\n"_s.arg(0x2000 + 2 * r, 0, 16);
+        second += u"%1: 0000 0202\r\n"_s.arg(0x2000 + 2 * r, 0, 16);
+    }
+    patch(u"1-first.vkp"_s, first);
+    patch(u"2-second.vkp"_s, second);
+    dropFiles(child<QPlainTextEdit>("txtPath")->viewport(), {collection() + u"/2-second.vkp"_s, collection() + u"/1-first.vkp"_s});
+    QString box;
+    whenMessageBox([&](QMessageBox *shown) {
+        box = shown->text();
+        shown->close();
+    });
+    QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+    EXPECT_EQ(box.count(u"• "_s), 1) << box.toStdString();
+    EXPECT_TRUE(box.contains(u"• патчи «Первый» и «Второй» пишут в одни и те же 300 байт, первый из них по адресу 00002000"_s))
+        << box.toStdString();
+}

@@ -1,0 +1,221 @@
+#include "patchfolder/drop.h"
+#include "patchfolder/patchfolder.h"
+
+#include "support/ordinaryuser.h"
+#include "support/printers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Files made up in the collection's layout, in Windows-1251 as its patches are.
+class Files
+{
+public:
+    Files() { QDir(m_dir.path()).mkpath(u"."_s); }
+    QString path(const QString &name) const { return QDir::toNativeSeparators(m_dir.filePath(name)); }
+    QString root() const { return m_dir.path(); }
+    void write(const QString &name, const QByteArray &bytes) const
+    {
+        QDir(m_dir.path()).mkpath(QFileInfo(m_dir.filePath(name)).path());
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+    }
+    void patch(const QString &name, const QString &text) const
+    {
+        QByteArray bytes;
+        for (const QChar c : text) // the letters here are all in the code page
+            bytes += c.unicode() < 0x80 ? char(c.unicode()) : char(c.unicode() - 0x0410 + 0xC0);
+        write(name, bytes);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QStringList names(const PatchFolder &folder)
+{
+    QStringList shown;
+    for (const EntryState &state : folder.patches)
+        shown += patchName(state);
+    return shown;
+}
+
+} // namespace
+
+TEST(PatchFolder, SortsNamesAsAPersonDoes)
+{
+    const struct {
+        const char *a;
+        const char *b;
+        bool before;
+    } cases[] = {
+        {"2-a", "10-a", true},  {"10-a", "2-a", false}, {"a", "B", true},      {"B", "a", false},
+        {"x9", "x10", true},    {"file", "file1", true}, {"007", "7", false},  {"7", "007", false},
+        {"Big", "Бег", true},   {"абв", "АБГ", true},    {"", "a", true},      {"a", "a", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(namedBefore(QString::fromUtf8(c.a), QString::fromUtf8(c.b)), c.before) << c.a << " " << c.b;
+}
+
+// A folder of the collection: patches by their own names, files that are no
+// patch text counted apart.
+TEST(PatchFolder, ListsEachPatchByItsOwnNameAndCountsTheRest)
+{
+    const Files files;
+    files.patch(u"101-MainScreen_positioning.vkp"_s,
+                u";CX70v50\r\n;Позиционирование главного экрана\r\n;MainScreen positioning\r\n;PatchID: 101\r\nA0: 01 02\r\n"_s);
+    files.patch(u"20-Big_clock.vkp"_s, u";S65v58\r\n;Big clock\r\n;PatchID: 20\r\nA1: 01 02\r\n"_s);
+    files.patch(u"7-no header.vkp"_s, u"A2: 01 02\r\n"_s);
+    files.patch(u"Патч с пробелами.vkp"_s, u";CX70v50\r\n;Яркость\r\nA3: 01 02"_s);
+    files.patch(u"readme.txt"_s, u"Просто текст.\r\n"_s);
+    files.write(u"picture.png"_s, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    files.write(u"old/inside.vkp"_s, "A4: 01 02");
+    PatchFolder listing;
+    Status backupFailure;
+    ASSERT_FALSE(listPatchFolder(files.root(), std::nullopt, listing, backupFailure));
+    EXPECT_EQ(names(listing), (QStringList{u"7-no header.vkp"_s, u"Big clock"_s, u"Позиционирование главного экрана"_s, u"Яркость"_s}));
+    EXPECT_EQ(listing.notPatches, 2);
+    EXPECT_EQ(listing.patches[1].header.number, u"20"_s);
+    EXPECT_TRUE(listing.patches[1].header.forAnotherPhone());
+    EXPECT_EQ(listing.patches[1].path, files.path(u"20-Big_clock.vkp"_s));
+}
+
+TEST(PatchFolder, MarksEachPatchAgainstTheBackup)
+{
+    const Files files;
+    QByteArray flash(smallestBackup, '\0');
+    flash[0xA0] = '\x02';
+    files.write(u"full.bin"_s, flash);
+    files.patch(u"CX70v50/on.vkp"_s, u";CX70v50\r\n;On\r\nA0: 01 02"_s);
+    files.patch(u"CX70v50/fits.vkp"_s, u";CX70v50\r\n;Fits\r\nA1: 00 02"_s);
+    Backup backup;
+    ASSERT_FALSE(chooseBackup(files.path(u"full.bin"_s), backup));
+    PatchFolder listing;
+    Status backupFailure;
+    ASSERT_FALSE(listPatchFolder(files.path(u"CX70v50"_s), backup, listing, backupFailure));
+    ASSERT_FALSE(backupFailure);
+    ASSERT_EQ(names(listing), (QStringList{u"Fits"_s, u"On"_s}));
+    EXPECT_EQ(listing.patches[0].backup, PatchState::NotApplied);
+    EXPECT_EQ(listing.patches[1].backup, PatchState::Applied);
+}
+
+// The whole collection chosen by mistake, and folders that cannot be listed.
+TEST(PatchFolder, TakesThisPhonesFolderOfACollectionOrSaysWhyNot)
+{
+    const Files collection;
+    collection.patch(u"all/CX70v50/1.vkp"_s, u";CX70v50\r\n;Один\r\nA0: 01"_s);
+    collection.patch(u"all/S65v58/1.vkp"_s, u";S65v58\r\n;One\r\nA0: 01"_s);
+    collection.patch(u"others/S65v58/1.vkp"_s, u";S65v58\r\n;One\r\nA0: 01"_s);
+    collection.patch(u"others/CX70v56/1.vkp"_s, u";CX70v56\r\n;One\r\nA0: 01"_s);
+    collection.write(u"others/Pictures/x.png"_s, QByteArray("\0", 1));
+    collection.write(u"a file"_s, "A0: 01");
+    PatchFolder listing;
+    Status backupFailure;
+    ASSERT_FALSE(listPatchFolder(collection.path(u"all"_s), std::nullopt, listing, backupFailure));
+    EXPECT_EQ(listing.path, collection.path(u"all/CX70v50"_s));
+    EXPECT_EQ(names(listing), QStringList{u"Один"_s});
+    ASSERT_FALSE(listPatchFolder(collection.path(u"others"_s), std::nullopt, listing, backupFailure));
+    EXPECT_TRUE(listing.patches.empty());
+    EXPECT_EQ(listing.phoneFolders, (QStringList{u"CX70v56"_s, u"S65v58"_s}));
+
+    const struct {
+        const char *name;
+        QString folder;
+        const char *reason;
+    } refused[] = {
+        {"missing", collection.path(u"gone"_s), "папка не найдена"},
+        {"a file", collection.path(u"a file"_s), "это файл, а не папка"},
+    };
+    for (const auto &r : refused) {
+        const Status failure = listPatchFolder(r.folder, std::nullopt, listing, backupFailure);
+        ASSERT_TRUE(failure) << r.name;
+        EXPECT_EQ(failure->summary, u"Не удалось открыть папку с патчами."_s);
+        EXPECT_EQ(failure->file, r.folder);
+        EXPECT_EQ(failure->reason, QString::fromUtf8(r.reason));
+    }
+#ifndef Q_OS_WIN
+    // Root lists any folder: nobody may not list one closed to him.
+    QFile::setPermissions(collection.root(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+    QFile::setPermissions(collection.path(u"all"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const OrdinaryUser user;
+    ASSERT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
+    const Status failure = listPatchFolder(collection.path(u"all"_s), std::nullopt, listing, backupFailure);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->reason, u"нет прав доступа"_s);
+#endif
+}
+
+// What × how large → what is done: a folder is listed, a patch text appended,
+// anything else taken for the backup; several at once each by the same rule.
+TEST(Drop, TakesEachFileForWhatItIs)
+{
+    const Files files;
+    const QByteArray megabyte = QByteArray("A0: 01 02 ; a patch that reaches a MiB\r\n").repeated(30000);
+    QByteArray flash(2 * smallestBackup, '\x33');
+    flash[100] = '\0';
+    files.patch(u"b.vkp"_s, u";CX70v50\r\n;B\r\nA0: 01"_s);
+    files.patch(u"a.vkp"_s, u";CX70v50\r\n;A\r\nA0: 01"_s);
+    files.write(u"large.vkp"_s, megabyte);
+    files.write(u"full.bin"_s, flash);
+    files.write(u"second.bin"_s, flash);
+    files.write(u"small.bin"_s, QByteArray("\x01\0\x02", 3));
+    files.write(u"notes.txt"_s, "not a patch");
+    files.write(u"long notes.txt"_s, QByteArray("no record here\r\n").repeated(70000));
+    files.write(u"CX70v50/1.vkp"_s, "A0: 01");
+    files.write(u"CX70v56/1.vkp"_s, "A0: 01");
+    const auto path = [&](const char *name) { return files.path(QString::fromUtf8(name)); };
+    const QString small = u"в файле %1 Б, а полная копия прошивки занимает десятки МиБ: выберите файл, который прошивальщик "
+                          u"записал при чтении всей памяти телефона"_s;
+    const QString nul = u"в нём есть нулевой байт, как в копии прошивки, а в тексте патча его не бывает"_s;
+    const QString noRecord = u"в нём нет ни одной записи «адрес: байты»"_s;
+    const struct {
+        const char *name;
+        QStringList dropped;
+        QString plan;
+    } cases[] = {
+        {"a folder", {path("CX70v50")}, u"folder CX70v50"_s},
+        {"a patch", {path("a.vkp")}, u"patches a.vkp"_s},
+        {"a patch of a MiB and more", {path("large.vkp")}, u"patches large.vkp"_s},
+        {"a full flash", {path("full.bin")}, u"backup full.bin"_s},
+        {"text of a MiB with no record", {path("long notes.txt")}, u"backup long notes.txt"_s},
+        {"a small file with a NUL byte", {path("small.bin")},
+         u"refused: "_s + small.arg(3) + u"; и это не патч: "_s + nul + u", так что ничего не добавлено"_s},
+        {"a small text with no record", {path("notes.txt")},
+         u"refused: "_s + small.arg(11) + u"; и это не патч: "_s + noRecord + u", так что ничего не добавлено"_s},
+        {"a file that is gone", {path("gone.vkp")}, u"refused: файл не найден"_s},
+        {"patches, a folder and a backup", {path("b.vkp"), path("full.bin"), path("CX70v50"), path("a.vkp")},
+         u"folder CX70v50; patches a.vkp b.vkp; backup full.bin"_s},
+        {"two folders", {path("CX70v56"), path("CX70v50")},
+         u"folder CX70v50; note: Папка «CX70v56» не открыта: открывается одна папка за раз."_s},
+        {"two backups", {path("second.bin"), path("full.bin")},
+         u"note: Копия прошивки не выбрана: перетащено сразу несколько («full.bin», «second.bin»). Перетащите одну."_s},
+        {"a patch and no backup", {path("a.vkp"), path("notes.txt")},
+         u"patches a.vkp; note: «notes.txt» не добавлен и не взят копией прошивки: "_s + noRecord + u"; "_s + small.arg(11) + u"."_s},
+    };
+    for (const auto &c : cases) {
+        const DropPlan plan = planDrop(c.dropped);
+        QStringList parts;
+        if (plan.folder)
+            parts += u"folder "_s + QFileInfo(*plan.folder).fileName();
+        if (!plan.patches.empty()) {
+            QStringList patches;
+            for (const QString &patch : plan.patches)
+                patches += QFileInfo(patch).fileName();
+            parts += u"patches "_s + patches.join(u' ');
+        }
+        if (plan.backup)
+            parts += u"backup "_s + QFileInfo(plan.backup->path).fileName();
+        if (plan.refused)
+            parts += u"refused: "_s + plan.refused->reason;
+        for (const QString &note : plan.notes)
+            parts += u"note: "_s + note;
+        EXPECT_EQ(parts.join(u"; "_s), c.plan) << c.name;
+    }
+}
