@@ -77,7 +77,8 @@ bool leavesNothingOpen(QStringView line)
             quote = c;
         } else if (c == ';' || (c == '/' && next == '/')
                    || (c == '#' && !line.sliced(i).startsWith(u"#pragma", Qt::CaseInsensitive))) {
-            return true;
+            // Where the line begins inside a /* comment, a */ here closes it.
+            return !line.sliced(i).contains(u"*/");
         } else if (mark) {
             return false;
         }

@@ -12,7 +12,7 @@ std::map<char16_t, char> codePageModel()
     QByteArray all(256, Qt::Uninitialized);
     for (int b = 0; b < 256; ++b)
         all[b] = char(b);
-    const QString text = decodeCodePage(all);
+    const QString text = decodeWithSystem(all);
     std::map<char16_t, char> model;
     for (int b = 0; b < text.size(); ++b) {
         // U+FFFD stands for a byte that could not be read: it is never written.
@@ -23,6 +23,17 @@ std::map<char16_t, char> codePageModel()
 }
 
 } // namespace
+
+// The program's own table decodes as the system's converter does, text of
+// every byte in any order and length.
+TEST(CodePage, DecodesAsTheSystemsConverterDoes)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += char((i * 131 + i / 256) & 0xFF);
+    for (const qsizetype size : {qsizetype(0), qsizetype(1), qsizetype(255), bytes.size()})
+        EXPECT_EQ(decodeCodePage(bytes.first(size)), decodeWithSystem(bytes.first(size))) << size;
+}
 
 TEST(CodePage, EveryByteSurvivesDecodeAndEncode)
 {

@@ -77,9 +77,10 @@ TEST(PatchFolder, ListsEachPatchByItsOwnNameAndCountsTheRest)
     files.patch(u"readme.txt"_s, u"Просто текст.\r\n"_s);
     files.write(u"picture.png"_s, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     files.write(u"old/inside.vkp"_s, "A4: 01 02");
+    FolderMemory memory;
     PatchFolder listing;
     Status backupFailure;
-    ASSERT_FALSE(listPatchFolder(files.root(), std::nullopt, listing, backupFailure));
+    ASSERT_FALSE(listPatchFolder(files.root(), std::nullopt, memory, listing, backupFailure));
     EXPECT_EQ(names(listing), (QStringList{u"7-no header.vkp"_s, u"Big clock"_s, u"Позиционирование главного экрана"_s, u"Яркость"_s}));
     EXPECT_EQ(listing.notPatches, 2);
     EXPECT_EQ(listing.patches[1].header.number, u"20"_s);
@@ -97,13 +98,57 @@ TEST(PatchFolder, MarksEachPatchAgainstTheBackup)
     files.patch(u"CX70v50/fits.vkp"_s, u";CX70v50\r\n;Fits\r\nA1: 00 02"_s);
     Backup backup;
     ASSERT_FALSE(chooseBackup(files.path(u"full.bin"_s), backup));
+    FolderMemory memory;
     PatchFolder listing;
     Status backupFailure;
-    ASSERT_FALSE(listPatchFolder(files.path(u"CX70v50"_s), backup, listing, backupFailure));
+    ASSERT_FALSE(listPatchFolder(files.path(u"CX70v50"_s), backup, memory, listing, backupFailure));
     ASSERT_FALSE(backupFailure);
     ASSERT_EQ(names(listing), (QStringList{u"Fits"_s, u"On"_s}));
     EXPECT_EQ(listing.patches[0].backup, PatchState::NotApplied);
     EXPECT_EQ(listing.patches[1].backup, PatchState::Applied);
+}
+
+// A folder read again reads only what changed since, or what the backup
+// would say otherwise of.
+TEST(PatchFolder, ReadsAgainOnlyWhatChanged)
+{
+    const Files files;
+    QByteArray flash(smallestBackup, '\0');
+    files.write(u"full.bin"_s, flash);
+    files.patch(u"CX70v50/a.vkp"_s, u";CX70v50\r\n;Aa\r\nA0: 01 02"_s);
+    files.patch(u"CX70v50/b.vkp"_s, u";CX70v50\r\n;Bb\r\nA0: 00 02"_s);
+    Backup backup;
+    ASSERT_FALSE(chooseBackup(files.path(u"full.bin"_s), backup));
+    FolderMemory memory;
+    PatchFolder listing;
+    Status backupFailure;
+    const auto list = [&] {
+        EXPECT_FALSE(listPatchFolder(files.path(u"CX70v50"_s), backup, memory, listing, backupFailure));
+        QStringList shown;
+        for (const EntryState &state : listing.patches)
+            shown += patchName(state) + u' ' + QString::number(int(*state.backup));
+        return shown;
+    };
+    const auto touched = [&](const QString &name) { return QFileInfo(files.path(name)).lastModified(); };
+    EXPECT_EQ(list(), (QStringList{u"Aa 4"_s, u"Bb 2"_s})); // does not fit, fits
+
+    // The same size and time: taken as it was, not read again.
+    const QDateTime was = touched(u"CX70v50/a.vkp"_s);
+    files.patch(u"CX70v50/a.vkp"_s, u";CX70v50\r\n;Cc\r\nA0: 01 02"_s);
+    QFile a(files.path(u"CX70v50/a.vkp"_s));
+    ASSERT_TRUE(a.open(QIODevice::ReadWrite) && a.setFileTime(was, QFileDevice::FileModificationTime));
+    a.close();
+    EXPECT_EQ(list(), (QStringList{u"Aa 4"_s, u"Bb 2"_s}));
+    // Another size: read again.
+    files.patch(u"CX70v50/a.vkp"_s, u";CX70v50\r\n;Ccc\r\nA0: 01 02"_s);
+    EXPECT_EQ(list(), (QStringList{u"Bb 2"_s, u"Ccc 4"_s}));
+    // The backup written again: every mark worked out again.
+    flash[0xA0] = '\x02';
+    files.write(u"full.bin"_s, flash);
+    QFile full(files.path(u"full.bin"_s));
+    ASSERT_TRUE(full.open(QIODevice::ReadWrite) && full.setFileTime(touched(u"full.bin"_s).addSecs(5), QFileDevice::FileModificationTime));
+    full.close();
+    EXPECT_EQ(list(), (QStringList{u"Bb 1"_s, u"Ccc 1"_s})); // both on the phone
 }
 
 // The whole collection chosen by mistake, and folders that cannot be listed.
@@ -116,12 +161,13 @@ TEST(PatchFolder, TakesThisPhonesFolderOfACollectionOrSaysWhyNot)
     collection.patch(u"others/CX70v56/1.vkp"_s, u";CX70v56\r\n;One\r\nA0: 01"_s);
     collection.write(u"others/Pictures/x.png"_s, QByteArray("\0", 1));
     collection.write(u"a file"_s, "A0: 01");
+    FolderMemory memory;
     PatchFolder listing;
     Status backupFailure;
-    ASSERT_FALSE(listPatchFolder(collection.path(u"all"_s), std::nullopt, listing, backupFailure));
+    ASSERT_FALSE(listPatchFolder(collection.path(u"all"_s), std::nullopt, memory, listing, backupFailure));
     EXPECT_EQ(listing.path, collection.path(u"all/CX70v50"_s));
     EXPECT_EQ(names(listing), QStringList{u"Один"_s});
-    ASSERT_FALSE(listPatchFolder(collection.path(u"others"_s), std::nullopt, listing, backupFailure));
+    ASSERT_FALSE(listPatchFolder(collection.path(u"others"_s), std::nullopt, memory, listing, backupFailure));
     EXPECT_TRUE(listing.patches.empty());
     EXPECT_EQ(listing.phoneFolders, (QStringList{u"CX70v56"_s, u"S65v58"_s}));
 
@@ -134,7 +180,7 @@ TEST(PatchFolder, TakesThisPhonesFolderOfACollectionOrSaysWhyNot)
         {"a file", collection.path(u"a file"_s), "это файл, а не папка"},
     };
     for (const auto &r : refused) {
-        const Status failure = listPatchFolder(r.folder, std::nullopt, listing, backupFailure);
+        const Status failure = listPatchFolder(r.folder, std::nullopt, memory, listing, backupFailure);
         ASSERT_TRUE(failure) << r.name;
         EXPECT_EQ(failure->summary, u"Не удалось открыть папку с патчами."_s);
         EXPECT_EQ(failure->file, r.folder);
@@ -146,7 +192,7 @@ TEST(PatchFolder, TakesThisPhonesFolderOfACollectionOrSaysWhyNot)
     QFile::setPermissions(collection.path(u"all"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const OrdinaryUser user;
     ASSERT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
-    const Status failure = listPatchFolder(collection.path(u"all"_s), std::nullopt, listing, backupFailure);
+    const Status failure = listPatchFolder(collection.path(u"all"_s), std::nullopt, memory, listing, backupFailure);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->reason, u"нет прав доступа"_s);
 #endif

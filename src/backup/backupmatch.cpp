@@ -74,9 +74,12 @@ QByteArrayView BackupImage::bytes(qint64 at, qint64 length) const
 
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize)
 {
+    std::size_t records = 0;
+    for (const PatchReading *reading : readings)
+        records += reading->records.size();
     std::vector<FileRange> wanted;
+    wanted.reserve(records);
     for (const PatchReading *reading : readings) {
-        wanted.reserve(wanted.size() + reading->records.size());
         for (const PatchRecord &record : reading->records) {
             if (inside(record, backupSize) && recordLength(record) > 0)
                 wanted.push_back({record.address, recordLength(record)});

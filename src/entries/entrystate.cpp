@@ -32,22 +32,19 @@ QString notReadableWords(const QString &fileName, const QString &reason)
     return QStringLiteral("Не удалось прочитать %1: %2.").arg(fileName, reason);
 }
 
-// Whether the file is there and can be read, in the words an append would give.
-EntryState stateOfFile(const QString &path)
+// What a file that cannot be read is, in the words an append would give.
+void cannotRead(EntryState &state, const Failure &failure)
 {
-    EntryState state;
-    state.path = path;
-    const QFileInfo file(path);
+    const QFileInfo file(state.path);
     if (!file.exists() && !file.isSymLink()) {
         state.file = EntryState::File::Missing;
-    } else if (const Status failure = checkReadable(path, maxPatchFileBytes)) {
-        state.file = EntryState::File::NotReadable;
-        state.reason = failure->reason;
-        // No patch is that large: a full flash, perhaps.
-        if (file.isFile() && file.size() > maxPatchFileBytes)
-            state.notPatchText = failure->reason;
+        return;
     }
-    return state;
+    state.file = EntryState::File::NotReadable;
+    state.reason = failure.reason;
+    // No patch is that large: a full flash, perhaps.
+    if (file.isFile() && file.size() > maxPatchFileBytes)
+        state.notPatchText = failure.reason;
 }
 
 // What the patch says of itself, from the start of its text.
@@ -57,14 +54,16 @@ void describe(EntryState &state, QStringView text)
     state.header = patchHeader(state.description);
 }
 
+// Whether the file can be read whole, as an append would, and what it says of
+// itself, from its start: it is opened, but only its start is read.
 void lookAtStart(EntryState &state)
 {
     QByteArray bytes;
-    if (const Status failure = readFileStart(state.path, descriptionBytes, bytes)) {
-        state.file = EntryState::File::NotReadable;
-        state.reason = failure->reason;
-        return;
-    }
+    Status failure = checkReadable(state.path, maxPatchFileBytes);
+    if (!failure)
+        failure = readFileStart(state.path, descriptionBytes, bytes);
+    if (failure)
+        return cannotRead(state, *failure);
     describe(state, decodeCodePage(bytes));
 }
 
@@ -73,11 +72,8 @@ void lookAtStart(EntryState &state)
 void lookAtWhole(EntryState &state, RecordBytes bytesKept, PatchReading &reading)
 {
     QByteArray bytes;
-    if (const Status failure = readFile(state.path, maxPatchFileBytes, bytes)) {
-        state.file = EntryState::File::NotReadable;
-        state.reason = failure->reason;
-        return;
-    }
+    if (const Status failure = readFile(state.path, maxPatchFileBytes, bytes))
+        return cannotRead(state, *failure);
     const bool nul = bytes.contains('\0');
     const QString text = appendedText(std::move(bytes));
     reading = readPatchText(fileLines(text), bytesKept);
@@ -121,9 +117,8 @@ std::vector<EntryState> lookAtFiles(std::span<const QString> paths, Look look, c
         const std::size_t count = std::min(batchFiles, paths.size() - first);
         std::vector<PatchReading> readings(count);
         for (std::size_t i = 0; i < count; ++i) {
-            EntryState &state = states.emplace_back(stateOfFile(paths[first + i]));
-            if (state.file != EntryState::File::Present)
-                continue;
+            EntryState &state = states.emplace_back();
+            state.path = paths[first + i];
             if (look == Look::Whole || backup)
                 lookAtWhole(state, backup ? RecordBytes::Kept : RecordBytes::Counted, readings[i]);
             else

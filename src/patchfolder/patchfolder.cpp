@@ -26,18 +26,43 @@ Status entriesOf(const QString &folder, QDir::Filters filter, QFileInfoList &ent
     return std::nullopt;
 }
 
-Status listFiles(const QString &folder, const std::optional<Backup> &backup, PatchFolder &listing,
-                 Status &backupFailure)
+Status listFiles(const QString &folder, const std::optional<Backup> &backup, FolderMemory &memory,
+                 PatchFolder &listing, Status &backupFailure)
 {
     QFileInfoList files;
     if (Status failure = entriesOf(folder, QDir::Files, files))
         return failure;
-    std::vector<QString> paths;
-    paths.reserve(std::size_t(files.size()));
-    for (const QFileInfo &file : files)
-        paths.push_back(QDir::toNativeSeparators(file.filePath()));
+    memory.forgetAllBut(folder);
+    FolderMemory::Key key;
+    if (backup) {
+        const QFileInfo info(backup->path);
+        key.backup = backup->path;
+        key.backupSize = info.size();
+        key.backupModified = info.lastModified();
+    }
+    std::vector<EntryState> states;
+    std::vector<QString> unknown;
+    std::vector<FolderMemory::Key> unknownKeys;
+    for (const QFileInfo &file : files) {
+        const QString path = QDir::toNativeSeparators(file.filePath());
+        key.size = file.size();
+        key.modified = file.lastModified();
+        if (const EntryState *known = memory.recall(path, key)) {
+            states.push_back(*known);
+        } else {
+            unknown.push_back(path);
+            unknownKeys.push_back(key);
+        }
+    }
+    std::vector<EntryState> read = lookAtFiles(unknown, Look::Whole, backup, backupFailure);
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        // One that cannot be read now may be readable at the next look.
+        if (!backupFailure && read[i].file == EntryState::File::Present)
+            memory.keep(read[i].path, unknownKeys[i], read[i]);
+        states.push_back(std::move(read[i]));
+    }
     listing = PatchFolder{QDir::toNativeSeparators(folder), {}, 0, {}};
-    for (EntryState &state : lookAtFiles(paths, Look::Whole, backup, backupFailure)) {
+    for (EntryState &state : states) {
         if (state.notPatchText)
             ++listing.notPatches;
         else
@@ -92,10 +117,29 @@ bool namedBefore(QStringView a, QStringView b)
     return a.size() - i < b.size() - j;
 }
 
-Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, PatchFolder &listing,
-                       Status &backupFailure)
+const EntryState *FolderMemory::recall(const QString &path, const Key &key) const
 {
-    if (Status failure = listFiles(folder, backup, listing, backupFailure))
+    const auto kept = m_files.constFind(path);
+    return kept != m_files.cend() && kept->key == key ? &kept->state : nullptr;
+}
+
+void FolderMemory::keep(const QString &path, const Key &key, const EntryState &state)
+{
+    m_files.insert(path, {key, state});
+}
+
+void FolderMemory::forgetAllBut(const QString &folder)
+{
+    if (folder == m_folder)
+        return;
+    m_files.clear();
+    m_folder = folder;
+}
+
+Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, FolderMemory &memory,
+                       PatchFolder &listing, Status &backupFailure)
+{
+    if (Status failure = listFiles(folder, backup, memory, listing, backupFailure))
         return failure;
     if (!listing.patches.empty())
         return std::nullopt;
@@ -107,7 +151,7 @@ Status listPatchFolder(const QString &folder, const std::optional<Backup> &backu
     for (const QFileInfo &subfolder : folders) {
         const std::optional<PhoneFirmware> named = phoneFirmware(subfolder.fileName());
         if (named && *named == thisPhone())
-            return listFiles(subfolder.filePath(), backup, listing, backupFailure);
+            return listFiles(subfolder.filePath(), backup, memory, listing, backupFailure);
         if (named)
             phoneFolders += subfolder.fileName();
     }

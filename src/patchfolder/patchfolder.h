@@ -2,6 +2,8 @@
 
 #include "entries/entrystate.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QStringList>
 
 // A folder of patches as people keep them: a folder of the collection for one
@@ -23,8 +25,40 @@ QString patchName(const EntryState &state);
 // and numbers by their value (2-x before 10-y).
 bool namedBefore(QStringView a, QStringView b);
 
+// What listings learnt of each file of a folder, used again while the file
+// and the backup are as they were then: a folder read again, as the window
+// does each time it comes back, costs a look at each file's size and time.
+class FolderMemory
+{
+public:
+    struct Key {
+        qint64 size = 0;
+        QDateTime modified;
+        // The backup it was matched against: its name, size and time.
+        QString backup;
+        qint64 backupSize = 0;
+        QDateTime backupModified;
+
+        bool operator==(const Key &) const = default;
+    };
+
+    const EntryState *recall(const QString &path, const Key &key) const;
+    void keep(const QString &path, const Key &key, const EntryState &state);
+    // Only the last folder listed is kept.
+    void forgetAllBut(const QString &folder);
+
+private:
+    struct Kept {
+        Key key;
+        EntryState state;
+    };
+    QString m_folder;
+    QHash<QString, Kept> m_files;
+};
+
 // Lists the patch files directly in `folder`, each read whole and, with a
-// backup, matched against it. A folder with no patch file of its own but a
+// backup, matched against it, or recalled from `memory` where the file and
+// the backup are unchanged. A folder with no patch file of its own but a
 // folder CX70v50 in it lists that one instead.
-Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, PatchFolder &listing,
-                       Status &backupFailure);
+Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, FolderMemory &memory,
+                       PatchFolder &listing, Status &backupFailure);

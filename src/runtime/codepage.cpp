@@ -20,17 +20,33 @@ constexpr char16_t cyrillicA = 0x0410;
 constexpr int cyrillicLetters = 64;
 constexpr int cyrillicToByte = 0x0410 - 0xC0;
 
+// The code page has one character for each byte, so a table of 256 taken
+// from the system's converter decodes as it does, without setting a
+// converter up for every file.
+const std::array<char16_t, 256> &decodeTable()
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const QString c = decodeWithSystem(QByteArray(1, char(b)));
+            t[b] = c.size() == 1 ? c[0].unicode() : char16_t(QChar::ReplacementCharacter);
+        }
+        return t;
+    }();
+    return table;
+}
+
 const EncodeTable &encodeTable()
 {
     static const EncodeTable table = [] {
         EncodeTable t;
         t.bytes.fill(-1);
         for (int b = 0; b < 256; ++b) {
-            const QString c = decodeCodePage(QByteArray(1, char(b)));
+            const char16_t c = decodeTable()[b];
             // U+FFFD stands for a byte the decoder could not read: writing it
             // back as that byte would invent data.
-            if (c.size() == 1 && c[0] != QChar::ReplacementCharacter)
-                t.bytes[c[0].unicode()] = qint16(b);
+            if (c != QChar::ReplacementCharacter)
+                t.bytes[c] = qint16(b);
         }
         for (int c = 0; c < 0x80; ++c)
             t.asciiAndCyrillicInOrder = t.asciiAndCyrillicInOrder && t.bytes[c] == c;
@@ -42,6 +58,16 @@ const EncodeTable &encodeTable()
 }
 
 } // namespace
+
+QString decodeCodePage(QByteArrayView bytes)
+{
+    const std::array<char16_t, 256> &table = decodeTable();
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = table[uchar(bytes[i])];
+    return text;
+}
 
 std::optional<qsizetype> encodeCodePage(QStringView text, QByteArray &out)
 {

@@ -12,7 +12,7 @@ bool codePageAvailable()
     return QStringDecoder(codePageName).isValid();
 }
 
-QString decodeCodePage(QByteArrayView bytes)
+QString decodeWithSystem(QByteArrayView bytes)
 {
     QStringDecoder decoder(codePageName, QStringDecoder::Flag::Stateless);
     return decoder.decode(bytes);

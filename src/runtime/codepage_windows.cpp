@@ -15,7 +15,7 @@ bool codePageAvailable()
     return IsValidCodePage(codePage);
 }
 
-QString decodeCodePage(QByteArrayView bytes)
+QString decodeWithSystem(QByteArrayView bytes)
 {
     // One byte is one character, so any cut between calls is a clean one.
     QString text(bytes.size(), Qt::Uninitialized);

@@ -25,7 +25,7 @@ void FolderLister::start(Request request)
 {
     m_worker = std::thread([this, request = std::move(request)] {
         FolderListing listing{request.folder, {}, {}, {}};
-        listing.failure = listPatchFolder(request.folder, request.backup, listing.folder, listing.backupFailure);
+        listing.failure = listPatchFolder(request.folder, request.backup, m_memory, listing.folder, listing.backupFailure);
         // Told on the window's thread; dropped if the lister is gone by then.
         QMetaObject::invokeMethod(this, [this, listing] { finished(listing); }, Qt::QueuedConnection);
     });

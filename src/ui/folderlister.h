@@ -38,6 +38,7 @@ private:
     void finished(const FolderListing &listing);
 
     std::function<void(const FolderListing &)> m_listed;
+    FolderMemory m_memory; // only the worker uses it, one listing at a time
     std::thread m_worker;
     std::optional<Request> m_next;
 };
