@@ -25,6 +25,8 @@ struct EntryState {
     std::optional<QString> notPatchText;
     std::optional<PatchState> backup;
     QString backupWords;
+
+    bool operator==(const EntryState &) const = default;
 };
 
 // How much of each file a look reads.

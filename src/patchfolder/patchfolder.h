@@ -16,6 +16,8 @@ struct PatchFolder {
     // A folder of the whole collection, with no patch of its own: its folders
     // named like a phone and firmware, in the order of their names.
     QStringList phoneFolders;
+
+    bool operator==(const PatchFolder &) const = default;
 };
 
 // The name a list shows for a patch: the one its header gives, else its file's.

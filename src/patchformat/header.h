@@ -32,6 +32,8 @@ struct PatchHeader {
 
     // Whether it says it was written for another phone or firmware.
     bool forAnotherPhone() const { return target && *target != thisPhone(); }
+
+    bool operator==(const PatchHeader &) const = default;
 };
 
 // From the patch's description (patchDescription's lines): the phone and

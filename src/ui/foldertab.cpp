@@ -143,8 +143,15 @@ void FolderTab::listed(const FolderListing &listing)
     }
 }
 
+// A folder read again as it was is not shown again: a large one takes a
+// while to lay out, each time the window comes back.
 void FolderTab::show(const PatchFolder &folder)
 {
+    if (folder == m_shown && m_model->rowCount() == int(folder.patches.size())) {
+        showCount();
+        return;
+    }
+    m_shown = folder;
     const QString current = m_widgets.list->currentIndex().data(PathRole).toString();
     m_model->clear();
     bool keepRoom = false;
@@ -158,10 +165,6 @@ void FolderTab::show(const PatchFolder &folder)
         if (m_filter->index(row, 0).data(PathRole).toString() == current)
             m_widgets.list->setCurrentIndex(m_filter->index(row, 0));
     }
-    m_notPatches = folder.notPatches;
-    m_emptyWords = folder.phoneFolders.isEmpty()
-        ? QStringLiteral("В папке нет патчей.")
-        : QStringLiteral("В папке нет патчей, а есть папки для других телефонов: %1.").arg(someOf(folder.phoneFolders));
     const QString path = QDir::toNativeSeparators(folder.path);
     m_widgets.folder->setText(m_widgets.folder->fontMetrics().elidedText(path, Qt::ElideLeft, m_widgets.folder->width()));
     m_widgets.folder->setToolTip(path);
@@ -176,12 +179,14 @@ void FolderTab::showCount()
         text = QStringLiteral("Читаю папку…");
     else if (!m_folder)
         text = QStringLiteral("Выберите папку с патчами (например, CX70v50 из сборника) или перетащите её в окно.");
+    else if (m_model->rowCount() == 0 && m_shown.phoneFolders.isEmpty())
+        text = QStringLiteral("В папке нет патчей.");
     else if (m_model->rowCount() == 0)
-        text = m_emptyWords;
+        text = QStringLiteral("В папке нет патчей, а есть папки для других телефонов: %1.").arg(someOf(m_shown.phoneFolders));
     else
         text = QStringLiteral("Показано %1 из %2.").arg(m_filter->rowCount()).arg(m_model->rowCount());
-    if (m_folder && !m_lister.busy() && m_notPatches > 0)
-        text += QStringLiteral(" Ещё %1 в папке — не патчи.").arg(plural(m_notPatches, u"файл", u"файла", u"файлов"));
+    if (m_folder && !m_lister.busy() && m_shown.notPatches > 0)
+        text += QStringLiteral(" Ещё %1 в папке — не патчи.").arg(plural(m_shown.notPatches, u"файл", u"файла", u"файлов"));
     m_widgets.count->setText(text);
     m_widgets.count->setToolTip(text);
 }

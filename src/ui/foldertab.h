@@ -58,7 +58,6 @@ private:
     QSortFilterProxyModel *m_filter;
     std::optional<QString> m_folder; // as chosen
     bool m_justChosen = false;
-    int m_notPatches = 0;
-    QString m_emptyWords; // what the count line says of a folder with no patch
+    PatchFolder m_shown;
     FolderLister m_lister;
 };
