@@ -110,51 +110,55 @@ double readingWhole(benchmark::State &state, const QString &folder)
     return seconds;
 }
 
+// The collection's folder and a backup for it, made once for a benchmark.
+struct MadeUp {
+    explicit MadeUp(benchmark::State &state)
+        : collection(madeUpCollection(folder, QStringLiteral("CX70v50"), 1))
+        , backup(madeUpBackup(folder))
+    {
+        if (!backup)
+            state.SkipWithError("no backup");
+    }
+
+    const ProgramFolder folder;
+    const QString collection;
+    const std::optional<Backup> backup;
+};
+
 // Read again, as each time the window comes back: what is known of the last
 // listing is used where nothing changed.
 void ListFolderAgain(benchmark::State &state)
 {
-    const ProgramFolder folder;
-    const QString collection = madeUpCollection(folder, QStringLiteral("CX70v50"), 1);
-    const std::optional<Backup> backup = madeUpBackup(folder);
-    if (!backup)
-        state.SkipWithError("no backup");
+    const MadeUp madeUp(state);
     FolderMemory memory;
     PatchFolder listed;
     Status backupFailure;
-    listPatchFolder(collection, backup, memory, listed, backupFailure);
+    listPatchFolder(madeUp.collection, madeUp.backup, memory, listed, backupFailure);
     timeInTurns(
-        state, 41, [&] { return listing(state, collection, backup, memory); },
-        [&] { return readingWhole(state, collection); });
+        state, 41, [&] { return listing(state, madeUp.collection, madeUp.backup, memory); },
+        [&] { return readingWhole(state, madeUp.collection); });
 }
 
 // Chosen: every file read whole and every record matched.
 void ChooseFolder(benchmark::State &state)
 {
-    const ProgramFolder folder;
-    const QString collection = madeUpCollection(folder, QStringLiteral("CX70v50"), 1);
-    const std::optional<Backup> backup = madeUpBackup(folder);
-    if (!backup)
-        state.SkipWithError("no backup");
+    const MadeUp madeUp(state);
     timeInTurns(
-        state, 21, [&] { return listing(state, collection, backup, {}); }, [&] { return readingWhole(state, collection); });
+        state, 21, [&] { return listing(state, madeUp.collection, madeUp.backup, {}); },
+        [&] { return readingWhole(state, madeUp.collection); });
 }
 
 // Linear: ten times the files, chosen, take ten times as long.
 void ListLargeFolder(benchmark::State &state)
 {
-    const ProgramFolder folder;
-    const QString collection = madeUpCollection(folder, QStringLiteral("CX70v50"), 1);
-    const QString large = madeUpCollection(folder, QStringLiteral("large"), 10);
-    const std::optional<Backup> backup = madeUpBackup(folder);
-    if (!backup)
-        state.SkipWithError("no backup");
+    const MadeUp madeUp(state);
+    const QString large = madeUpCollection(madeUp.folder, QStringLiteral("large"), 10);
     timeInTurns(
-        state, 9, [&] { return listing(state, large, backup, {}); },
+        state, 9, [&] { return listing(state, large, madeUp.backup, {}); },
         [&] {
             double seconds = 0;
             for (int i = 0; i < 10; ++i)
-                seconds += listing(state, collection, backup, {});
+                seconds += listing(state, madeUp.collection, madeUp.backup, {});
             return seconds;
         });
 }

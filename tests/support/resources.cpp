@@ -50,7 +50,8 @@ int childProcessesNamed(const QString &executable)
 #include <QDir>
 #include <malloc.h>
 #ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own count; GCC ships no header that declares it.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 std::size_t heapInUse()
