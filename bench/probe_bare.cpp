@@ -1,5 +1,6 @@
 // The floor of the start-up and memory figures: the widgets of the program's
-// window, at its size and showing its captions, font request and icons, built
+// window, its four tabs and its buttons, at its size and showing its
+// captions, font request and icons, built
 // by hand as any Qt program would and shown the same way; with --hold, the
 // patch is set as the text box's plain text. The captions are typed here, not
 // taken from the program, so that the floor owes nothing to the code it measures.
@@ -7,10 +8,16 @@
 #include "probe.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,6 +61,25 @@ std::unique_ptr<QWidget> window()
         layout->addWidget(list);
         tabWidget->addTab(page, QString::fromUtf16(tab.caption));
     }
+    // The fourth tab: a folder's patches, a filter, a count.
+    auto *folderPage = new QWidget;
+    auto *folderLayout = new QVBoxLayout(folderPage);
+    folderLayout->setContentsMargins(8, 6, 8, 4);
+    auto *choose = new QPushButton(QStringLiteral("Папка с патчами…"));
+    folderLayout->addWidget(choose);
+    folderLayout->addWidget(new QLabel);
+    auto *filter = new QLineEdit;
+    filter->setPlaceholderText(QStringLiteral("Найти: название, имя файла или номер"));
+    filter->setClearButtonEnabled(true);
+    folderLayout->addWidget(filter);
+    auto *folderList = new QListView;
+    auto *model = new QStandardItemModel(folderList);
+    auto *proxy = new QSortFilterProxyModel(folderList);
+    proxy->setSourceModel(model);
+    folderList->setModel(proxy);
+    folderLayout->addWidget(folderList);
+    folderLayout->addWidget(new QLabel(QStringLiteral("Выберите папку с патчами (например, CX70v50 из сборника) или перетащите её в окно.")));
+    tabWidget->addTab(folderPage, QStringLiteral("Другие патчи"));
     tabWidget->setCurrentIndex(2);
 
     auto *edit = new QPlainTextEdit(window.get());
@@ -76,6 +102,15 @@ std::unique_ptr<QWidget> window()
     font.setStyleHint(QFont::SansSerif);
     clear->setFont(font);
     clear->setToolTip(QStringLiteral("Очистить поле патча"));
+
+    auto *backup = new QPushButton(QStringLiteral("Сверить с копией прошивки…"), window.get());
+    backup->setGeometry(0, 568, 272, 22);
+    auto *backupName = new QLabel(QStringLiteral("Копия прошивки не выбрана"), window.get());
+    backupName->setGeometry(2, 591, 246, 18);
+    auto *noBackup = new QToolButton(window.get());
+    noBackup->setGeometry(250, 590, 22, 20);
+    noBackup->setText(QStringLiteral("✕"));
+    noBackup->hide();
     return window;
 }
 

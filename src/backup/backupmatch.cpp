@@ -56,20 +56,18 @@ void BackupImage::add(qint64 at, QByteArray bytes)
     m_pieces.emplace_back(at, std::move(bytes));
 }
 
-QByteArrayView BackupImage::bytes(qint64 at, qint64 length) const
+QByteArrayView BackupImage::bytesElsewhere(qint64 at, qint64 length) const
 {
-    const auto holds = [&](std::size_t i) {
-        return at >= m_pieces[i].first && at + length <= m_pieces[i].first + m_pieces[i].second.size();
-    };
-    if (m_last >= m_pieces.size() || !holds(m_last)) {
-        // The last piece that starts at or before `at`.
-        const auto piece = std::upper_bound(m_pieces.begin(), m_pieces.end(), at,
-                                            [](qint64 a, const auto &p) { return a < p.first; });
-        if (piece == m_pieces.begin() || !holds(std::size_t(piece - m_pieces.begin()) - 1))
-            return {}; // not read: the check was given another backup's pieces
-        m_last = std::size_t(piece - m_pieces.begin()) - 1;
-    }
-    return QByteArrayView(m_pieces[m_last].second).sliced(at - m_pieces[m_last].first, length);
+    // The last piece that starts at or before `at`.
+    const auto piece = std::upper_bound(m_pieces.begin(), m_pieces.end(), at,
+                                        [](qint64 a, const auto &p) { return a < p.first; });
+    if (piece == m_pieces.begin())
+        return {}; // not read: the check was given another backup's pieces
+    const auto &[from, bytes] = *(piece - 1);
+    if (at + length > from + bytes.size())
+        return {};
+    m_last = std::size_t(piece - m_pieces.begin()) - 1;
+    return QByteArrayView(bytes).sliced(at - from, length);
 }
 
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize)
@@ -86,14 +84,17 @@ std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> reading
         }
     }
     sortByAddress(wanted, [](const FileRange &a, const FileRange &b) { return a.at < b.at; });
-    std::vector<FileRange> ranges;
-    for (const FileRange &range : wanted) {
-        if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether)
-            ranges.back().length = std::max(ranges.back().length, range.at + range.length - ranges.back().at);
+    // Merged in place: each range joins the last one kept, or is kept.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        FileRange &last = wanted[kept - (kept > 0)];
+        if (kept > 0 && wanted[i].at <= last.at + last.length + readTogether)
+            last.length = std::max(last.length, wanted[i].at + wanted[i].length - last.at);
         else
-            ranges.push_back(range);
+            wanted[kept++] = wanted[i];
     }
-    return ranges;
+    wanted.resize(kept);
+    return wanted;
 }
 
 PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)

@@ -17,13 +17,24 @@ public:
 
     qint64 size() const { return m_size; }
     void add(qint64 at, QByteArray bytes);
-    // The bytes at..at+length, which lie in one piece read; none where they do not.
-    QByteArrayView bytes(qint64 at, qint64 length) const;
+    // The bytes at..at+length, which lie in one piece read; none where they do
+    // not. Records mostly come in the order of their addresses, so the piece
+    // last looked in is tried first, here, where a check can do without a call.
+    QByteArrayView bytes(qint64 at, qint64 length) const
+    {
+        if (m_last < m_pieces.size()) {
+            const auto &[from, piece] = m_pieces[m_last];
+            if (at >= from && at + length <= from + piece.size())
+                return QByteArrayView(piece).sliced(at - from, length);
+        }
+        return bytesElsewhere(at, length);
+    }
 
 private:
+    QByteArrayView bytesElsewhere(qint64 at, qint64 length) const;
+
     qint64 m_size;
     std::vector<std::pair<qint64, QByteArray>> m_pieces;
-    // The piece last looked in: records mostly come in the order of their addresses.
     mutable std::size_t m_last = 0;
 };
 
