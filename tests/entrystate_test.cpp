@@ -23,6 +23,7 @@ TEST(EntryState, SaysWhatItsPatchFileIsAndWhatThePatchSaysOfItself)
     // Its comments at the top, and more than the 64 KiB a description reads.
     folder.write(u"d2.h"_s, "; first\r\n; second\r\n" + QByteArray("A0: 01\r\n").repeated(10000));
     folder.write(u"d3.h"_s, "A0: 01");
+    folder.write(u"d8.h"_s, ";S65v58\r\n;Big clock\r\nA0: 01");
     struct Case {
         int index;
         EntryState::File file;
@@ -35,6 +36,10 @@ TEST(EntryState, SaysWhatItsPatchFileIsAndWhatThePatchSaysOfItself)
         {1, EntryState::File::NotReadable, u"Не удалось прочитать d1.h: это папка, а не файл."_s},
         {2, EntryState::File::Present, u"first\nsecond"_s},
         {3, EntryState::File::Present, u"d3.h"_s},
+        // Written for another phone, as its first line says, with no backup in use.
+        {8, EntryState::File::Present,
+         u"Патч написан для S65v58, а эта программа — для CX70v50:\nпроверьте, подходит ли он к прошивке телефона.\n\n"
+         u"S65v58\nBig clock"_s},
     };
     // Larger than an append takes, whether or not a backup is in use.
     folder.write(u"d6.h"_s, "");

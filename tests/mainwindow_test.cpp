@@ -206,6 +206,9 @@ TEST_F(Window, NamesEveryControlForScreenReaders)
         {child<QWidget>("cmdBackup"), u"Сверить с копией прошивки…"_s},
         {child<QWidget>("cmdNoBackup"), u"Не сверять с копией прошивки"_s},
         {child<QWidget>("lblBackup"), u"Копия прошивки не выбрана"_s},
+        {child<QWidget>("cmdFolder"), u"Папка с патчами…"_s},
+        {child<QWidget>("txtFilter"), u"Найти патч"_s},
+        {child<QWidget>("lstFolder"), u"Другие патчи"_s},
     };
     for (const Tab &tab : drawnCatalogue)
         named.emplace_back(child<QWidget>(tab.list), tab.caption);

@@ -84,17 +84,14 @@ std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> reading
         }
     }
     sortByAddress(wanted, [](const FileRange &a, const FileRange &b) { return a.at < b.at; });
-    // Merged in place: each range joins the last one kept, or is kept.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        FileRange &last = wanted[kept - (kept > 0)];
-        if (kept > 0 && wanted[i].at <= last.at + last.length + readTogether)
-            last.length = std::max(last.length, wanted[i].at + wanted[i].length - last.at);
+    std::vector<FileRange> ranges;
+    for (const FileRange &range : wanted) {
+        if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether)
+            ranges.back().length = std::max(ranges.back().length, range.at + range.length - ranges.back().at);
         else
-            wanted[kept++] = wanted[i];
+            ranges.push_back(range);
     }
-    wanted.resize(kept);
-    return wanted;
+    return ranges;
 }
 
 PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)
