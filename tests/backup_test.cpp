@@ -106,7 +106,8 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
     }
 }
 
-// Read in pieces, the backup tells what it tells whole, whatever the order of the records.
+// Read in pieces, the backup tells what it tells whole, whatever the order of
+// the records; where nothing was read, nothing is there.
 TEST(BackupMatch, FindsEachRecordInThePieceThatHoldsIt)
 {
     const QByteArray bytes = madeUpBackup(0x20000);
@@ -118,6 +119,9 @@ TEST(BackupMatch, FindsEachRecordInThePieceThatHoldsIt)
     for (const FileRange &range : rangesToRead(readings, bytes.size()))
         pieces.add(range.at, bytes.mid(range.at, range.length));
     EXPECT_EQ(matchPatch(reading, pieces).records, matchPatch(reading, whole).records);
+    const BackupImage nothingRead(bytes.size());
+    EXPECT_TRUE(nothingRead.bytes(0x100, 1).isEmpty());
+    EXPECT_TRUE(pieces.bytes(0x5000, 1).isEmpty());
 }
 
 // Records up to 4 KiB apart are read in one piece; those past the end not at all.
@@ -160,8 +164,9 @@ TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
         const PatchReading reading = readPatchText(patch);
         const PatchMatch match = matchPatch(reading, backup);
         QStringList all{patchStateWords(reading, match, backup, u"«full.bin»"_s)};
+        // An item that only informs is "line: text"; one that warns, "line!: text".
         for (const WarningItem &item : backupWarnings(reading, match, backup, u"«full.bin»"_s))
-            all += u"%1: %2"_s.arg(item.line).arg(item.text);
+            all += u"%1%2: %3"_s.arg(item.line).arg(item.onlyInforms ? u""_s : u"!"_s, item.text);
         return all;
     };
     EXPECT_EQ(words(u"; c\n100: 1020XX40 CCDDEEFF"_s),
@@ -170,10 +175,10 @@ TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
               (QStringList{u"Патч не для этой прошивки: не прошивайте его.\nВ строке 3 по адресу 00000100 он ждёт "
                            u"01 02 03 04 05 06 07 08 …,\nа в копии прошивки «full.bin» там 10 20 30 40 90 91 92 93 …."_s,
                            u"1: записи в строках 1–2 уже есть в копии прошивки «full.bin»: этот патч уже на телефоне"_s,
-                           u"3: запись в строке 3 не подходит к копии прошивки «full.bin»: по адресу 00000100 патч ждёт "
+                           u"3!: запись в строке 3 не подходит к копии прошивки «full.bin»: по адресу 00000100 патч ждёт "
                            u"01 02 03 04 05 06 07 08 …, а там 10 20 30 40 90 91 92 93 …, — патч написан для другой прошивки"_s}));
     EXPECT_EQ(words(u"100: 99 01\n101: 98 01"_s).back(),
-              u"1: записи в строках 1–2 не подходят к копии прошивки «full.bin»: по адресу 00000100 патч ждёт 99, "
+              u"1!: записи в строках 1–2 не подходят к копии прошивки «full.bin»: по адресу 00000100 патч ждёт 99, "
               u"а там 10, — патч написан для другой прошивки"_s);
     EXPECT_EQ(words(u"100: 10203040 CC\n200: 5E5E"_s),
               (QStringList{u"Патч есть в копии прошивки «full.bin» лишь отчасти:\nзаписано 1 из 2 записей, остальные к ней подходят."_s,
@@ -185,7 +190,7 @@ TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
               u"Патч не для этой прошивки: не прошивайте его.\nВ строке 1 по адресу 00000100 он ждёт "
               u"01 02 03 04 05 06 07 08,\nа в копии прошивки «full.bin» там 10 20 30 40 90 91 92 93."_s);
     EXPECT_EQ(words(u"100: 99XX CC"_s).back(),
-              u"1: запись в строке 1 не подходит к копии прошивки «full.bin»: по адресу 00000100 патч ждёт 99 ??, "
+              u"1!: запись в строке 1 не подходит к копии прошивки «full.bin»: по адресу 00000100 патч ждёт 99 ??, "
               u"а там 10 20, — патч написан для другой прошивки"_s);
     // Unchanged bytes tell nothing either way, and are not said.
     EXPECT_EQ(words(u"100: 10203040 10203040\n101: 20 CC"_s),
@@ -193,7 +198,7 @@ TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
     EXPECT_EQ(words(u"+A0000000\n123456: 01\n123457: 01"_s),
               (QStringList{u"Патч пишет за концом копии прошивки «full.bin» (2 МиБ):\nстрока 2, адрес A0123456. "
                            u"Видимо, он для другого телефона."_s,
-                           u"2: записи в строках 2–3 пишут по адресу A0123456 и дальше, за концом копии прошивки «full.bin» (2 МиБ)"_s}));
+                           u"2!: записи в строках 2–3 пишут по адресу A0123456 и дальше, за концом копии прошивки «full.bin» (2 МиБ)"_s}));
 }
 
 // What the user may pick as a backup, and what may become of it while in use.

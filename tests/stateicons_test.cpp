@@ -22,6 +22,8 @@ const char *colourName(QColor colour)
         return "green";
     if (hue >= 190 && hue < 250)
         return "blue";
+    if (hue >= 260 && hue < 320)
+        return "violet";
     return "other";
 }
 
@@ -56,5 +58,13 @@ TEST(StateIcons, DrawEachStateInItsOwnShapeAndColour)
         ASSERT_EQ(image.size(), QSize(16, 16)) << p.name;
         EXPECT_STREQ(colourName(image.pixelColor(p.at)), p.colour) << p.name;
     }
+    // Written for another phone: a violet square with a bar across.
+    const struct {
+        QPoint at;
+        const char *colour;
+    } otherPhone[] = {{{3, 3}, "violet"}, {{12, 12}, "violet"}, {{5, 8}, "white"}, {{11, 8}, "white"}, {{8, 5}, "violet"}, {{0, 0}, "none"}};
+    const QImage image = otherPhoneIcon().pixmap(16).toImage();
+    for (const auto &p : otherPhone)
+        EXPECT_STREQ(colourName(image.pixelColor(p.at)), p.colour) << p.at.x() << "," << p.at.y();
     EXPECT_EQ(blankIcon().pixmap(16).toImage(), stateIcon(PatchState::NoRecords).pixmap(16).toImage());
 }
