@@ -114,8 +114,11 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
         EXPECT_TRUE(entryAbout(state).startsWith(c.about)) << entryAbout(state).toStdString();
     }
 
-    // The backup gone: said once, and no entry has a state against it.
+    // The backup gone: said once, and no entry has a state against it;
+    // with no file to look at, nothing is checked, and nothing said.
     QFile::remove(folder.file(u"../full.bin"_s));
+    EXPECT_TRUE(lookAtFiles({}, Look::Whole, backup, failure).empty());
+    EXPECT_FALSE(failure);
     for (const EntryState &state : lookAtFiles(catalogueFiles(), Look::Start, backup, failure))
         EXPECT_FALSE(state.backup.has_value());
     ASSERT_TRUE(failure);
