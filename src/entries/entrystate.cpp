@@ -55,14 +55,11 @@ void describe(EntryState &state, QStringView text)
 }
 
 // Whether the file can be read whole, as an append would, and what it says of
-// itself, from its start: it is opened, but only its start is read.
+// itself, from its start: one open, and only its start read.
 void lookAtStart(EntryState &state)
 {
     QByteArray bytes;
-    Status failure = checkReadable(state.path, maxPatchFileBytes);
-    if (!failure)
-        failure = readFileStart(state.path, descriptionBytes, bytes);
-    if (failure)
+    if (const Status failure = readFileStart(state.path, descriptionBytes, maxPatchFileBytes, bytes))
         return cannotRead(state, *failure);
     describe(state, decodeCodePage(bytes));
 }

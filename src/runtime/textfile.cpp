@@ -110,14 +110,6 @@ QString characterName(QStringView text, qsizetype at)
 
 } // namespace
 
-Status checkReadable(const QString &path, qint64 maxBytes)
-{
-    QFile file(path);
-    if (auto reason = openWhole(file, maxBytes))
-        return readFailure(path, *reason);
-    return std::nullopt;
-}
-
 Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
 {
     const auto fail = [&](const QString &reason) { return readFailure(path, reason); };
@@ -137,12 +129,12 @@ Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
     return std::nullopt;
 }
 
-Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes)
+Status readFileStart(const QString &path, qint64 startBytes, qint64 wholeBytes, QByteArray &bytes)
 {
     QFile file(path);
-    std::optional<QString> reason = openToRead(file);
+    std::optional<QString> reason = openWhole(file, wholeBytes);
     if (!reason) {
-        bytes = file.read(maxBytes);
+        bytes = file.read(startBytes);
         if (file.error() != QFileDevice::NoError)
             reason = deviceReason(file);
     }

@@ -10,12 +10,9 @@
 // FIFO or a device never blocks the program.
 Status readFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
-// Whether readFile would read the file, without reading it: when not, why,
-// in the same words.
-Status checkReadable(const QString &path, qint64 maxBytes);
-
-// Reads at most the first `maxBytes` of a regular file, whatever its size.
-Status readFileStart(const QString &path, qint64 maxBytes, QByteArray &bytes);
+// Reads at most the first `startBytes` of a file that readFile, given
+// `wholeBytes`, would read: when it would not, why, in the same words.
+Status readFileStart(const QString &path, qint64 startBytes, qint64 wholeBytes, QByteArray &bytes);
 
 // Why `info` cannot be read as a regular file, in the words readFile uses, or
 // nothing when it can; looks at the name only.

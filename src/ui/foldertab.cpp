@@ -80,9 +80,9 @@ void FolderTab::choose(const QString &folder, const std::optional<Backup> &backu
 
 void FolderTab::refresh(const std::optional<Backup> &backup)
 {
-    if (!m_folder)
+    if (m_shown.path.isEmpty())
         return;
-    m_lister.list(*m_folder, backup);
+    m_lister.list(m_shown.path, backup);
     showCount();
 }
 
@@ -117,16 +117,13 @@ void FolderTab::listed(const FolderListing &listing)
     if (listing.failure) {
         // One chosen just now that cannot be listed is not taken; one in use
         // that no longer can be is dropped.
-        if (!chosen) {
-            m_folder.reset();
+        if (!chosen)
             show({});
-        }
         showCount();
         m_calls.folderFailed(*listing.failure);
         return;
     }
     // The folder of this phone in a collection is listed from now on.
-    m_folder = listing.folder.path;
     show(listing.folder);
     if (listing.backupFailure)
         m_calls.backupFailed(*listing.backupFailure);
@@ -177,7 +174,7 @@ void FolderTab::showCount()
     QString text;
     if (m_lister.busy())
         text = QStringLiteral("Читаю папку…");
-    else if (!m_folder)
+    else if (m_shown.path.isEmpty())
         text = QStringLiteral("Выберите папку с патчами (например, CX70v50 из сборника) или перетащите её в окно.");
     else if (m_model->rowCount() == 0 && m_shown.phoneFolders.isEmpty())
         text = QStringLiteral("В папке нет патчей.");
@@ -185,7 +182,7 @@ void FolderTab::showCount()
         text = QStringLiteral("В папке нет патчей, а есть папки для других телефонов: %1.").arg(someOf(m_shown.phoneFolders));
     else
         text = QStringLiteral("Показано %1 из %2.").arg(m_filter->rowCount()).arg(m_model->rowCount());
-    if (m_folder && !m_lister.busy() && m_shown.notPatches > 0)
+    if (!m_lister.busy() && m_shown.notPatches > 0)
         text += QStringLiteral(" Ещё %1 в папке — не патчи.").arg(plural(m_shown.notPatches, u"файл", u"файла", u"файлов"));
     m_widgets.count->setText(text);
     m_widgets.count->setToolTip(text);

@@ -56,8 +56,7 @@ private:
     Calls m_calls;
     QStandardItemModel *m_model;
     QSortFilterProxyModel *m_filter;
-    std::optional<QString> m_folder; // as chosen
     bool m_justChosen = false;
-    PatchFolder m_shown;
+    PatchFolder m_shown; // its path is the folder in use, empty for none
     FolderLister m_lister;
 };
