@@ -14,11 +14,11 @@ TEST(PatchHeader, NamesAPhoneAndFirmwareOnlyInTheirOwnWriting)
         QString named; // phone v firmware, or empty for none
     } cases[] = {
         {u"CX70v50"_s, u"CX70v50"_s},      {u"S65v58"_s, u"S65v58"_s},     {u"SL65v53"_s, u"SL65v53"_s},
-        {u"SX1v12"_s, u"SX1v12"_s},        {u"cx70v56"_s, u"CX70v56"_s},   {u" CX75v25 "_s, u"CX75v25"_s},
+        {u"SX1v12"_s, u"SX1v12"_s},        {u"cx70v56"_s, u"cx70v56"_s},   {u" CX75v25 "_s, u"CX75v25"_s},
         {u"CX70 v50"_s, {}},               {u"CX70"_s, {}},                {u"v50"_s, {}},
         {u"Version: 2"_s, {}},             {u"CX70v50 beta"_s, {}},        {u"CX70v"_s, {}},
         {u"ABCDE1v1"_s, {}},               {u"CX7000v50"_s, {}},           {u"CX70v5000"_s, {}},
-        {u"Ускорение"_s, {}},
+        {u"Ускорение"_s, {}},                {u"SL45iv56"_s, u"SL45iv56"_s},
     };
     for (const auto &c : cases) {
         const std::optional<PhoneFirmware> named = phoneFirmware(c.line);
@@ -50,6 +50,10 @@ TEST(PatchHeader, IsThePhoneTheNameAndTheNumberAtTheTop)
         {"no phone, comments", u"; Ускоряет меню\r\n; автор: никто\r\nA0: 01"_s, {}, u"Ускоряет меню"_s, {}, false},
         {"a version, no phone", u";Version 2\r\n;x"_s, {}, u"Version 2"_s, {}, false},
         {"no comments", u"A0: 01"_s, {}, {}, {}, false},
+        {"this phone in small letters", u";cx70v50\r\n;Меню\r\nA0: 01"_s, u"cx70v50"_s, u"Меню"_s, {}, false},
+        {"an empty line inside", u";CX70v50\r\n;Меню\r\n\r\n;PatchID: 12\r\nA0: 01"_s, u"CX70v50"_s, u"Меню"_s, u"12"_s, false},
+        {"a byte-order mark, read as Windows-1251", u"\u043F\u00BB\u0457;CX70v56\r\n;Меню\r\nA0: 01"_s, u"CX70v56"_s, u"Меню"_s, {}, true},
+        {"a byte-order mark", u"\uFEFF;CX70v50\r\n;Меню"_s, u"CX70v50"_s, u"Меню"_s, {}, false},
     };
     for (const auto &c : cases) {
         const PatchHeader header = patchHeader(patchDescription(c.text));
@@ -71,4 +75,22 @@ TEST(PatchHeader, IsFoundWhereEachPatchOfATextBegins)
     for (const HeaderAt &at : headersInText(text))
         found += u"%1 %2 %3"_s.arg(at.line).arg(at.header.target->text(), at.header.name);
     EXPECT_EQ(found, (QStringList{u"6 CX70v50 Первый"_s, u"16 S65v58 Second"_s}));
+
+    // Lines end at a CR alone too; a header may follow empty comments, and a
+    // byte-order mark where a file began.
+    const struct {
+        const char *name;
+        QString text;
+        QStringList found;
+    } cases[] = {
+        {"lone CRs", u";CX70v50\r;Один\rA0: 01\r;CX70v50\r;Два\r"_s, {u"1 Один"_s, u"4 Два"_s}},
+        {"after empty comments", u";\r\n;\r\n;CX70v50\r\n;Один\r\n"_s, {u"3 Один"_s}},
+        {"a byte-order mark", u"A0: 01\r\n\u043F\u00BB\u0457;CX70v50\r\n;Один\r\n"_s, {u"2 Один"_s}},
+    };
+    for (const auto &c : cases) {
+        QStringList at;
+        for (const HeaderAt &h : headersInText(c.text))
+            at += u"%1 %2"_s.arg(h.line).arg(h.header.name);
+        EXPECT_EQ(at, c.found) << c.name;
+    }
 }

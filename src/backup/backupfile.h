@@ -14,6 +14,8 @@ inline constexpr qint64 smallestBackup = 1024 * 1024;
 struct Backup {
     QString path;
     qint64 size = 0;
+
+    bool operator==(const Backup &) const = default;
 };
 
 // Takes `path` as the backup in use, if it is a regular file that can be read

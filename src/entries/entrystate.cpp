@@ -75,10 +75,14 @@ void lookAtWhole(EntryState &state, RecordBytes bytesKept, PatchReading &reading
     const QString text = appendedText(std::move(bytes));
     reading = readPatchText(fileLines(text), bytesKept);
     describe(state, fileLines(text));
+    // Some patches of the collection write nothing until the user edits
+    // them; their header tells them from any other text.
     if (nul)
         state.notPatchText = nulByteReason();
-    else if (reading.records.empty())
+    else if (reading.records.empty() && !state.header.target)
         state.notPatchText = noRecordReason();
+    else
+        state.writesNothing = reading.records.empty();
 }
 
 void matchAgainst(const Backup &backup, std::span<EntryState> states, std::span<const PatchReading> readings,
@@ -105,7 +109,7 @@ void matchAgainst(const Backup &backup, std::span<EntryState> states, std::span<
 } // namespace
 
 std::vector<EntryState> lookAtFiles(std::span<const QString> paths, Look look, const std::optional<Backup> &backup,
-                                    Status &backupFailure)
+                                    Status &backupFailure, const GoOn &goOn)
 {
     backupFailure.reset();
     std::vector<EntryState> states;
@@ -114,6 +118,8 @@ std::vector<EntryState> lookAtFiles(std::span<const QString> paths, Look look, c
         const std::size_t count = std::min(batchFiles, paths.size() - first);
         std::vector<PatchReading> readings(count);
         for (std::size_t i = 0; i < count; ++i) {
+            if (goOn && !goOn())
+                return states;
             EntryState &state = states.emplace_back();
             state.path = paths[first + i];
             if (look == Look::Whole || backup)
@@ -152,11 +158,15 @@ std::optional<QString> notPatchTextReason(const QString &path)
     return states.front().notPatchText;
 }
 
-QString entryAbout(const EntryState &state, FileName fileName)
+QString entryAbout(const EntryState &state, Listed listed)
 {
     const QFileInfo file(state.path);
     switch (state.file) {
     case EntryState::File::Missing:
+        if (listed == Listed::Folder) {
+            return QStringLiteral("Файла %1 больше нет в папке\n%2\nЕго удалили или переименовали, после того как папка была прочитана.")
+                .arg(file.fileName(), QDir::toNativeSeparators(file.path()));
+        }
         return QStringLiteral("Файла %1 нет в папке программы\n%2\nПоложите его туда, и патч можно будет добавить.")
             .arg(file.fileName(), QDir::toNativeSeparators(file.path()));
     case EntryState::File::NotReadable:
@@ -169,11 +179,15 @@ QString entryAbout(const EntryState &state, FileName fileName)
         parts += QStringLiteral("Патч написан для %1, а эта программа — для %2:\nпроверьте, подходит ли он к прошивке телефона.")
                      .arg(state.header.target->text(), thisPhone().text());
     }
-    if (!state.backupWords.isEmpty())
+    if (state.writesNothing) {
+        parts += QStringLiteral("Патч в таком виде ничего не меняет: его записи закомментированы или ждут значений.\n"
+                                "Прочтите его описание и поправьте текст перед прошивкой.");
+    }
+    else if (!state.backupWords.isEmpty())
         parts += state.backupWords;
     if (!state.description.isEmpty())
         parts += state.description.join(u'\n');
-    if (state.description.isEmpty() || fileName == FileName::Always)
-        parts += fileName == FileName::Always ? QStringLiteral("Файл: %1").arg(file.fileName()) : file.fileName();
+    if (state.description.isEmpty() || listed == Listed::Folder)
+        parts += listed == Listed::Folder ? QStringLiteral("Файл: %1").arg(file.fileName()) : file.fileName();
     return parts.join(QStringLiteral("\n\n"));
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -20,9 +21,13 @@ struct EntryState {
     QString reason;          // NotReadable: why, in the words an append gives
     QStringList description; // what the patch says of itself: its first comments
     PatchHeader header;
-    // Read whole: whether it is a patch text at all, with no NUL byte and a
-    // record at least. Why not, where it is not.
+    // Read whole: whether it is a patch text at all, with no NUL byte, and
+    // a record or the header of a patch of the collection. Why not, where
+    // it is not.
     std::optional<QString> notPatchText;
+    // Read whole: a patch of the collection that writes nothing as it
+    // stands, its records left commented out or waiting for values.
+    bool writesNothing = false;
     std::optional<PatchState> backup;
     QString backupWords;
 
@@ -35,22 +40,27 @@ enum class Look {
     Whole, // all of it, to tell a patch text from any other file
 };
 
+// Asked before each file is read: false stops the look, and what it found
+// is worth nothing.
+using GoOn = std::function<bool()>;
+
 // Each file, in the order given. With a backup, each is read whole and
 // matched against it; when the backup itself fails, that comes back and no
 // state has a part of it.
 std::vector<EntryState> lookAtFiles(std::span<const QString> paths, Look look, const std::optional<Backup> &backup,
-                                    Status &backupFailure);
+                                    Status &backupFailure, const GoOn &goOn = {});
 
 // Why the file is no patch text (a NUL byte, no record, or why it cannot be
 // read), or nothing when it is one. Stops at the first NUL byte: a full flash
 // is not read whole.
 std::optional<QString> notPatchTextReason(const QString &path);
 
-// Whether the file's name goes into what the user reads about it: always
-// (a file of a folder), or where the patch says nothing of itself.
-enum class FileName { Always, WhereSilent };
+// Where an entry is listed: one of the twenty, whose files belong in the
+// program's folder, or a file of a folder the user chose, always named.
+enum class Listed { Catalogue, Folder };
 
 // What the user reads about an entry: where its missing file goes, why it
-// cannot be read, or that it was written for another phone, its state
-// against the backup and what the patch says of itself.
-QString entryAbout(const EntryState &state, FileName fileName = FileName::WhereSilent);
+// cannot be read, or that it was written for another phone, that it writes
+// nothing as it stands, its state against the backup and what the patch
+// says of itself.
+QString entryAbout(const EntryState &state, Listed listed = Listed::Catalogue);

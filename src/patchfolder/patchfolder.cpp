@@ -1,5 +1,7 @@
 #include "patchfolder.h"
 
+#include "runtime/foldernames.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -27,7 +29,7 @@ Status entriesOf(const QString &folder, QDir::Filters filter, QFileInfoList &ent
 }
 
 Status listFiles(const QString &folder, const std::optional<Backup> &backup, FolderMemory &memory,
-                 PatchFolder &listing, Status &backupFailure)
+                 PatchFolder &listing, Status &backupFailure, const GoOn &goOn)
 {
     QFileInfoList files;
     if (Status failure = entriesOf(folder, QDir::Files, files))
@@ -54,14 +56,16 @@ Status listFiles(const QString &folder, const std::optional<Backup> &backup, Fol
             unknownKeys.push_back(key);
         }
     }
-    std::vector<EntryState> read = lookAtFiles(unknown, Look::Whole, backup, backupFailure);
+    std::vector<EntryState> read = lookAtFiles(unknown, Look::Whole, backup, backupFailure, goOn);
+    if (read.size() < unknown.size())
+        return std::nullopt; // stopped: nobody wants it any more
     for (std::size_t i = 0; i < read.size(); ++i) {
         // One that cannot be read now may be readable at the next look.
         if (!backupFailure && read[i].file == EntryState::File::Present)
             memory.keep(read[i].path, unknownKeys[i], read[i]);
         states.push_back(std::move(read[i]));
     }
-    listing = PatchFolder{QDir::toNativeSeparators(folder), {}, 0, {}};
+    listing = PatchFolder{QDir::toNativeSeparators(folder), {}, 0, filesNamedOtherwise(folder), {}};
     for (EntryState &state : states) {
         if (state.notPatchText)
             ++listing.notPatches;
@@ -137,11 +141,11 @@ void FolderMemory::forgetAllBut(const QString &folder)
 }
 
 Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, FolderMemory &memory,
-                       PatchFolder &listing, Status &backupFailure)
+                       PatchFolder &listing, Status &backupFailure, const GoOn &goOn)
 {
-    if (Status failure = listFiles(folder, backup, memory, listing, backupFailure))
+    if (Status failure = listFiles(folder, backup, memory, listing, backupFailure, goOn))
         return failure;
-    if (!listing.patches.empty())
+    if (!listing.patches.empty() || (goOn && !goOn()))
         return std::nullopt;
     // The whole collection chosen by mistake: one folder for each phone and firmware.
     QFileInfoList folders;
@@ -151,7 +155,7 @@ Status listPatchFolder(const QString &folder, const std::optional<Backup> &backu
     for (const QFileInfo &subfolder : folders) {
         const std::optional<PhoneFirmware> named = phoneFirmware(subfolder.fileName());
         if (named && *named == thisPhone())
-            return listFiles(subfolder.filePath(), backup, memory, listing, backupFailure);
+            return listFiles(subfolder.filePath(), backup, memory, listing, backupFailure, goOn);
         if (named)
             phoneFolders += subfolder.fileName();
     }

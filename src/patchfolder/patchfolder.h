@@ -13,6 +13,7 @@ struct PatchFolder {
     QString path; // the folder listed: the one chosen, or its CX70v50 folder
     std::vector<EntryState> patches; // in the order of their names
     int notPatches = 0;              // files beside them that are no patch text
+    int namedOtherwise = 0;          // files whose names the system cannot read: counted, not listed
     // A folder of the whole collection, with no patch of its own: its folders
     // named like a phone and firmware, in the order of their names.
     QStringList phoneFolders;
@@ -61,6 +62,7 @@ private:
 // Lists the patch files directly in `folder`, each read whole and, with a
 // backup, matched against it, or recalled from `memory` where the file and
 // the backup are unchanged. A folder with no patch file of its own but a
-// folder CX70v50 in it lists that one instead.
+// folder CX70v50 in it lists that one instead. `goOn` may stop it between
+// files.
 Status listPatchFolder(const QString &folder, const std::optional<Backup> &backup, FolderMemory &memory,
-                       PatchFolder &listing, Status &backupFailure);
+                       PatchFolder &listing, Status &backupFailure, const GoOn &goOn = {});

@@ -1,5 +1,6 @@
 #include "description.h"
 
+#include "phone.h"
 #include "scanner.h"
 
 namespace {
@@ -24,17 +25,27 @@ bool lineComment(QStringView &line)
 
 } // namespace
 
+QStringView withoutByteOrderMark(QStringView line)
+{
+    for (const QStringView mark : {QStringView(u"\uFEFF"), QStringView(u"\u043F\u00BB\u0457")}) {
+        if (line.startsWith(mark))
+            return line.sliced(mark.size());
+    }
+    return line;
+}
+
 QStringList patchDescription(QStringView text)
 {
     QStringList lines;
     qsizetype blanks = 0; // empty lines since the last one with words, not yet kept
     bool inBlock = false, more = false;
+    bool header = false; // the first line names a phone and firmware, as the collection's do
     for (qsizetype start = 0; start < text.size() && !more;) {
         // Lines end as an append ends them: at CR LF, LF or a CR alone.
         qsizetype end = start;
         while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
             ++end;
-        QStringView line = text.sliced(start, end - start).trimmed();
+        QStringView line = withoutByteOrderMark(text.sliced(start, end - start)).trimmed();
         start = end + (text.sliced(end).startsWith(u"\r\n") ? 2 : 1);
 
         if (!inBlock && line.startsWith(u"/*")) {
@@ -43,8 +54,9 @@ QStringList patchDescription(QStringView text)
         } else if (inBlock) {
             while (line.startsWith(u'*') && !line.startsWith(u"*/")) // decoration, as in " * text"
                 line = line.sliced(1);
-        } else if (line.isEmpty() && lines.isEmpty()) {
-            continue; // blank lines before the comments
+        } else if (line.isEmpty() && (lines.isEmpty() || header)) {
+            // Blank lines before the comments; and inside a header of the
+            // collection, where a few have one before their PatchID.
         } else if (!lineComment(line)) {
             break;
         }
@@ -68,6 +80,7 @@ QStringList patchDescription(QStringView text)
         for (; blanks > 0; --blanks)
             lines += QString();
         lines += cut(line);
+        header = header || (lines.size() == 1 && phoneFirmware(line));
     }
     if (more)
         lines.back() = lines.back().left(descriptionLineLength - 1) + u'…';

@@ -10,3 +10,7 @@ inline constexpr qint64 descriptionBytes = 64 * 1024;
 // without their comment marks and edge blanks; at most 15 lines of at most 100
 // characters, with an ellipsis where cut.
 QStringList patchDescription(QStringView text);
+
+// `line` without the byte-order mark a modern editor may put before a file's
+// first line, read as Unicode or, as the tool reads it, as Windows-1251.
+QStringView withoutByteOrderMark(QStringView line);

@@ -19,6 +19,14 @@ QString quoted(const Finding &finding, QStringView text)
     return span.size() > shown ? span.first(shown - 1).toString() + u'…' : span.toString();
 }
 
+// A blank or a tab that is itself the subject, where the reader can see it.
+QString visibleBlanks(QStringView span)
+{
+    QString shown = span.toString();
+    shown.replace(u' ', u'␣').replace(u'\t', u'⇥');
+    return shown;
+}
+
 QString gap(const Finding &f, QStringView text)
 {
     return text.sliced(f.at, f.length).contains(u"/*") ? QStringLiteral("комментарий") : QStringLiteral("пробел");
@@ -85,8 +93,10 @@ QString what(const Finding &f, QStringView text)
         return QStringLiteral("«%1» пишут строчными буквами: «%2»").arg(q, q.toLower());
     case FindingKind::CommentWithoutBlank:
         return QStringLiteral("комментарий «%1» вплотную к записи: поставьте перед ним пробел").arg(q);
-    case FindingKind::UnknownEscape:
-        return QStringLiteral("в тексте «%1» — такой замены нет, прочитано как «%2»").arg(q, q.sliced(1));
+    case FindingKind::UnknownEscape: {
+        const QString escape = visibleBlanks(text.sliced(f.at, f.length));
+        return QStringLiteral("в тексте «%1» — такой замены нет, прочитано как «%2»").arg(escape, escape.sliced(1));
+    }
     case FindingKind::SignedOutOfRange:
         return QStringLiteral("«%1» со знаком «+» не помещается в свой размер: уберите «+»").arg(q);
     case FindingKind::BareCarriageReturn:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "phone.h"
+
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -9,21 +11,6 @@
 //   ;Позиционирование главного экрана
 //   ;MainScreen positioning
 //   ;PatchID: 101
-
-// A phone and the firmware a patch was written for, as such a line names them.
-struct PhoneFirmware {
-    QString phone;    // CX70, S65, SL65: in capitals
-    QString firmware; // 50, 58
-
-    bool operator==(const PhoneFirmware &) const = default;
-    QString text() const { return phone + u'v' + firmware; }
-};
-
-// The phone and firmware this program is for.
-PhoneFirmware thisPhone();
-
-// The phone and firmware `line` names, when that is all it says: `CX70v50`.
-std::optional<PhoneFirmware> phoneFirmware(QStringView line);
 
 struct PatchHeader {
     std::optional<PhoneFirmware> target; // as the first line names it

@@ -6,8 +6,10 @@
 #include "words.h"
 
 #include <QDir>
+#include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -50,36 +52,51 @@ std::vector<InForce> inForce(const PatchReading &reading, bool inFile)
     return found;
 }
 
+// "в один и тот же байт 00001000", "в одни и те же 3 байта".
+QString sameBytes(qint64 count)
+{
+    return count == 1 ? QStringLiteral("в один и тот же байт")
+                      : QStringLiteral("в одни и те же %1").arg(plural(count, u"байт", u"байта", u"байт"));
+}
+
 // What is said of patches of the collection that write the same bytes: once
-// for each pair, by their names, and a patch appended more than once as such.
+// for each pair of patches, however many copies of either the text holds, in
+// the order they first stand in it; a patch appended more than once as such.
 std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &overlaps, const std::vector<HeaderAt> &headers)
 {
-    const auto same = [&](std::size_t a, std::size_t b) {
-        return headers[a].header.name == headers[b].header.name && headers[a].header.target == headers[b].header.target;
-    };
+    // Each header stands for the first one of the same patch: its name, for the same phone.
+    std::vector<std::size_t> patch(headers.size());
+    std::vector<int> copies(headers.size());
+    QHash<QString, std::size_t> firstOf;
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const PatchHeader &h = headers[i].header;
+        const QString key = h.target->text().toUpper() + u'\n' + h.name;
+        patch[i] = firstOf.value(key, i);
+        firstOf.insert(key, patch[i]);
+        ++copies[patch[i]];
+    }
     std::vector<WarningItem> items;
-    std::vector<bool> saidTwice(headers.size());
+    std::set<std::pair<std::size_t, std::size_t>> said;
     for (const PatchOverlap &o : overlaps) {
-        const HeaderAt &first = headers[o.first], &second = headers[o.second];
-        if (!same(o.first, o.second)) {
-            items.push_back({second.line, QStringLiteral("патчи «%1» и «%2» пишут в одни и те же %3, первый из них по адресу %4: "
-                                                         "оставьте один из патчей")
-                                              .arg(first.header.name, second.header.name,
-                                                   plural(o.sharedBytes, u"байт", u"байта", u"байт"), addressText(o.from))});
+        const std::size_t first = std::min(patch[o.first], patch[o.second]), second = std::max(patch[o.first], patch[o.second]);
+        if (!said.insert({first, second}).second)
+            continue;
+        const QString &firstName = headers[first].header.name;
+        if (first == second) {
+            items.push_back({headers[o.second].line,
+                             copies[first] == 2 ? QStringLiteral("патч «%1» добавлен дважды: уберите лишний").arg(firstName)
+                                                : QStringLiteral("патч «%1» добавлен %2: оставьте один")
+                                                      .arg(firstName, plural(copies[first], u"раз", u"раза", u"раз"))});
             continue;
         }
-        if (saidTwice[o.first] || saidTwice[o.second])
-            continue;
-        int copies = 0;
-        for (std::size_t i = 0; i < headers.size(); ++i) {
-            if (same(i, o.first)) {
-                saidTwice[i] = true;
-                ++copies;
-            }
-        }
-        items.push_back({second.line, copies == 2 ? QStringLiteral("патч «%1» добавлен дважды: уберите лишний").arg(first.header.name)
-                                                  : QStringLiteral("патч «%1» добавлен %2: оставьте один")
-                                                        .arg(first.header.name, plural(copies, u"раз", u"раза", u"раз"))});
+        // One name for two phones or firmwares: each said with its own.
+        const PatchHeader &a = headers[first].header, &b = headers[second].header;
+        const auto named = [&](const PatchHeader &h) {
+            return a.name == b.name ? QStringLiteral("«%1» (%2)").arg(h.name, h.target->text()) : QStringLiteral("«%1»").arg(h.name);
+        };
+        items.push_back({headers[o.second].line, QStringLiteral("патчи %1 и %2 пишут %3, первый из них по адресу %4: "
+                                                                "оставьте один из патчей")
+                                                     .arg(named(a), named(b), sameBytes(o.sharedBytes), addressText(o.from))});
     }
     return items;
 }
@@ -177,10 +194,11 @@ QString handoverWarning(QStringView text, const PatchReading &reading, const std
         const Said &s = said[i];
         switch (s.source) {
         case Source::Overlap:
-            lines += bullet(QStringLiteral("патчи в строках %1 и %2 пишут в одни и те же байты %3: оставьте один из них")
+            lines += bullet(QStringLiteral("патчи в строках %1 и %2 пишут %3 %4: оставьте один из них")
                                 .arg(overlaps[s.index].firstLine)
                                 .arg(overlaps[s.index].secondLine)
-                                .arg(byteRange(overlaps[s.index].from, overlaps[s.index].to)));
+                                .arg(overlaps[s.index].from == overlaps[s.index].to ? sameBytes(1) : QStringLiteral("в одни и те же байты"),
+                                     byteRange(overlaps[s.index].from, overlaps[s.index].to)));
             break;
         case Source::PatchOverlap:
             lines += bullet(patchItems[s.index].text);

@@ -156,6 +156,10 @@ char16_t Scanner::escape(bool &raw)
     case '\'':
     case '/':
     case '*':
+    // The blank and the backquote too: the character itself, as every
+    // reader of the format takes them.
+    case ' ':
+    case '`':
         return c;
     case 'x':
     case 'X':

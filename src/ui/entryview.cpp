@@ -7,7 +7,7 @@
 
 bool hasMark(const EntryState &state)
 {
-    return state.backup || state.header.forAnotherPhone();
+    return state.backup || state.header.forAnotherPhone() || state.writesNothing;
 }
 
 QIcon entryMark(const EntryState &state, bool keepRoom)
@@ -15,6 +15,8 @@ QIcon entryMark(const EntryState &state, bool keepRoom)
     // What the backup shows outweighs what a header says.
     if (state.backup && *state.backup != PatchState::NoRecords)
         return stateIcon(*state.backup);
+    if (state.writesNothing)
+        return writesNothingIcon();
     if (state.header.forAnotherPhone())
         return otherPhoneIcon();
     return keepRoom ? blankIcon() : QIcon();

@@ -1,6 +1,15 @@
 #include "folderlister.h"
 
+#include <QPromise>
+#include <algorithm>
+#include <atomic>
 #include <utility>
+
+namespace {
+
+std::atomic<std::chrono::milliseconds::rep> pauseMs = 0;
+
+} // namespace
 
 FolderLister::FolderLister(std::function<void(const FolderListing &)> listed)
     : m_listed(std::move(listed))
@@ -9,34 +18,74 @@ FolderLister::FolderLister(std::function<void(const FolderListing &)> listed)
 
 FolderLister::~FolderLister()
 {
-    if (m_worker.joinable())
-        m_worker.join();
+    for (const auto &run : m_runs)
+        run->watcher.future().cancel();
+    for (const auto &run : m_runs)
+        run->thread.join();
 }
 
-void FolderLister::list(const QString &folder, const std::optional<Backup> &backup)
+void FolderLister::setPause(std::chrono::milliseconds perFile)
 {
-    if (busy())
-        m_next = Request{folder, backup};
-    else
-        start({folder, backup});
+    pauseMs = perFile.count();
 }
 
-void FolderLister::start(Request request)
+void FolderLister::choose(const QString &folder, const std::optional<Backup> &backup)
 {
-    m_worker = std::thread([this, request = std::move(request)] {
-        FolderListing listing{request.folder, {}, {}, {}};
-        listing.failure = listPatchFolder(request.folder, request.backup, m_memory, listing.folder, listing.backupFailure);
-        // Told on the window's thread; dropped if the lister is gone by then.
-        QMetaObject::invokeMethod(this, [this, listing] { finished(listing); }, Qt::QueuedConnection);
-    });
+    start({folder, backup, true});
 }
 
-void FolderLister::finished(const FolderListing &listing)
+void FolderLister::refresh(const QString &shown, const std::optional<Backup> &backup)
 {
-    m_worker.join();
-    if (m_next) {
-        start(*std::exchange(m_next, std::nullopt));
+    if (m_wanted) {
+        // The listing under way began just now; only another backup makes it stale.
+        if (m_wanted->backup != backup)
+            start({m_wanted->folder, backup, m_wanted->chosen});
         return;
     }
-    m_listed(listing);
+    if (!shown.isEmpty())
+        start({shown, backup, false});
+}
+
+void FolderLister::start(const Request &request)
+{
+    // Whatever is under way is no longer wanted: it stops at its next file.
+    for (const auto &run : m_runs)
+        run->watcher.future().cancel();
+    m_wanted = request;
+    QPromise<FolderListing> promise;
+    auto run = std::make_unique<Run>();
+    // Queued: the run is taken away after the watcher has said its piece.
+    connect(&run->watcher, &QFutureWatcherBase::finished, this, [this, at = run.get()] { finished(at); },
+            Qt::QueuedConnection);
+    run->watcher.setFuture(promise.future());
+    run->thread = std::thread([promise = std::move(promise), request, memory = m_memory]() mutable {
+        promise.start();
+        FolderListing listing{request.folder, request.chosen, {}, {}, {}, std::move(memory)};
+        const GoOn goOn = [&promise] {
+            if (const auto ms = pauseMs.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            return !promise.isCanceled();
+        };
+        listing.failure = listPatchFolder(request.folder, request.backup, listing.memory, listing.folder,
+                                          listing.backupFailure, goOn);
+        promise.addResult(std::move(listing)); // a cancelled promise keeps nothing
+        promise.finish();
+    });
+    m_runs.push_back(std::move(run));
+}
+
+void FolderLister::finished(Run *run)
+{
+    run->thread.join();
+    const bool wanted = run == m_runs.back().get() && m_wanted && !run->watcher.isCanceled()
+        && run->watcher.future().resultCount() > 0;
+    std::optional<FolderListing> listing;
+    if (wanted)
+        listing = run->watcher.result();
+    std::erase_if(m_runs, [run](const auto &r) { return r.get() == run; });
+    if (!listing)
+        return;
+    m_wanted.reset();
+    m_memory = std::move(listing->memory);
+    m_listed(*listing);
 }

@@ -2,43 +2,63 @@
 
 #include "patchfolder/patchfolder.h"
 
+#include <QFutureWatcher>
 #include <QObject>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 // A folder listed, or why not.
 struct FolderListing {
-    QString asked; // the folder asked for
+    QString asked;       // the folder asked for
+    bool chosen = false; // by the person, where the window only looked again
     PatchFolder folder;
     Status failure;
     Status backupFailure;
+    FolderMemory memory; // what the lister knows from now on
 };
 
-// Lists a folder of patches away from the window's thread, one listing at a
-// time: a large folder takes a while, and the window must not freeze meanwhile.
+// Lists folders of patches away from the window's thread: a large folder
+// takes a while, and the window must not freeze meanwhile. What the person
+// asked for last wins: a choice stops the listing under way at once, a look
+// again never replaces a choice, and a listing nobody wants any more is
+// dropped.
 class FolderLister : public QObject
 {
 public:
     explicit FolderLister(std::function<void(const FolderListing &)> listed);
-    ~FolderLister() override; // waits for a listing under way
+    ~FolderLister() override; // stops every listing, waiting only for the file each reads
 
-    // Lists `folder`, and tells the result back on the window's thread. One
-    // asked for while another is under way follows it; only the last asked
-    // for is told.
-    void list(const QString &folder, const std::optional<Backup> &backup);
-    bool busy() const { return m_worker.joinable(); }
+    // The person chose `folder`: it is listed from now on.
+    void choose(const QString &folder, const std::optional<Backup> &backup);
+    // The window looks again at the folder in use, `shown`, perhaps with
+    // another backup; or at the one chosen, while it is not shown yet.
+    void refresh(const QString &shown, const std::optional<Backup> &backup);
+    // A listing is wanted and not told yet.
+    bool busy() const { return m_wanted.has_value(); }
+
+    // Each file a listing reads waits this long first: tests slow listings
+    // down so that what a person does lands while one runs.
+    static void setPause(std::chrono::milliseconds perFile);
 
 private:
     struct Request {
         QString folder;
         std::optional<Backup> backup;
+        bool chosen;
     };
-    void start(Request request);
-    void finished(const FolderListing &listing);
+    struct Run {
+        QFutureWatcher<FolderListing> watcher;
+        std::thread thread;
+    };
+    void start(const Request &request);
+    void finished(Run *run);
 
     std::function<void(const FolderListing &)> m_listed;
-    FolderMemory m_memory; // only the worker uses it, one listing at a time
-    std::thread m_worker;
-    std::optional<Request> m_next;
+    FolderMemory m_memory; // a listing works on its own copy and hands it back
+    std::optional<Request> m_wanted;
+    std::vector<std::unique_ptr<Run>> m_runs; // the last one is the wanted one
 };

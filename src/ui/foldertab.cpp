@@ -23,7 +23,7 @@ enum Role {
 
 QStandardItem *rowOf(const EntryState &state, bool keepRoom, const QBrush &grey)
 {
-    const QString about = entryAbout(state, FileName::Always);
+    const QString about = entryAbout(state, Listed::Folder);
     auto *item = new QStandardItem(entryMark(state, keepRoom), patchName(state));
     item->setData(state.path, PathRole);
     item->setData(QStringList{patchName(state), QFileInfo(state.path).fileName(), state.header.number}.join(u'\n'), FilterRole);
@@ -73,16 +73,13 @@ FolderTab::~FolderTab() = default;
 
 void FolderTab::choose(const QString &folder, const std::optional<Backup> &backup)
 {
-    m_justChosen = true;
-    m_lister.list(folder, backup);
+    m_lister.choose(folder, backup);
     showCount();
 }
 
 void FolderTab::refresh(const std::optional<Backup> &backup)
 {
-    if (m_shown.path.isEmpty())
-        return;
-    m_lister.list(m_shown.path, backup);
+    m_lister.refresh(m_shown.path, backup);
     showCount();
 }
 
@@ -113,11 +110,10 @@ void FolderTab::appendCurrent()
 
 void FolderTab::listed(const FolderListing &listing)
 {
-    const bool chosen = std::exchange(m_justChosen, false);
     if (listing.failure) {
         // One chosen just now that cannot be listed is not taken; one in use
         // that no longer can be is dropped.
-        if (!chosen)
+        if (!listing.chosen)
             show({});
         showCount();
         m_calls.folderFailed(*listing.failure);
@@ -127,7 +123,7 @@ void FolderTab::listed(const FolderListing &listing)
     show(listing.folder);
     if (listing.backupFailure)
         m_calls.backupFailed(*listing.backupFailure);
-    if (!chosen)
+    if (!listing.chosen)
         return;
     if (QDir::cleanPath(listing.folder.path) != QDir::cleanPath(listing.asked)) {
         m_calls.tell(QStringLiteral("В папке %1 нет патчей, но в ней есть папка %2 для этого телефона: показаны патчи из неё.")
@@ -184,6 +180,12 @@ void FolderTab::showCount()
         text = QStringLiteral("Показано %1 из %2.").arg(m_filter->rowCount()).arg(m_model->rowCount());
     if (!m_lister.busy() && m_shown.notPatches > 0)
         text += QStringLiteral(" Ещё %1 в папке — не патчи.").arg(plural(m_shown.notPatches, u"файл", u"файла", u"файлов"));
+    // Counted all the same, so that the count adds up to the files in the folder.
+    if (!m_lister.busy() && m_shown.namedOtherwise > 0) {
+        const bool one = m_shown.namedOtherwise % 10 == 1 && m_shown.namedOtherwise % 100 != 11;
+        text += QStringLiteral(" Ещё %1 с именем в другой кодировке: программа не может %2 открыть, переименуйте %2.")
+                    .arg(plural(m_shown.namedOtherwise, u"файл", u"файла", u"файлов"), one ? QStringLiteral("его") : QStringLiteral("их"));
+    }
     m_widgets.count->setText(text);
     m_widgets.count->setToolTip(text);
 }

@@ -56,7 +56,6 @@ private:
     Calls m_calls;
     QStandardItemModel *m_model;
     QSortFilterProxyModel *m_filter;
-    bool m_justChosen = false;
     PatchFolder m_shown; // its path is the folder in use, empty for none
     FolderLister m_lister;
 };

@@ -130,7 +130,10 @@ MainWindow::MainWindow(QWidget *parent)
         FolderTab::Widgets{ui->cmdFolder, ui->lblFolder, ui->txtFilter, ui->lstFolder, ui->lblFolderCount},
         FolderTab::Calls{[this](const QString &path) { appendAndSay(path); },
                          [this](const Failure &failure) { laterReport(failure); },
-                         [this](const Failure &failure) { dropBackup(failure); },
+                         [this](const Failure &failure) {
+                             dropBackup(failure);
+                             refreshCatalogue();
+                         },
                          [this](const QString &text) { showMessageBox(this, QMessageBox::Information, messageTitle, text); }});
     fillCatalogue();
     connect(ui->cmdClear, &QPushButton::clicked, this, &MainWindow::clearPatch);
@@ -185,12 +188,17 @@ void MainWindow::fillCatalogue()
 // against the backup in use; and the folder's patches the same way.
 void MainWindow::refreshEntries()
 {
+    refreshCatalogue();
+    m_folderTab->refresh(m_backup);
+}
+
+void MainWindow::refreshCatalogue()
+{
     Status failure;
     const std::vector<EntryState> states = lookAtFiles(catalogueFiles(), Look::Start, m_backup, failure);
     if (failure)
         dropBackup(*failure);
     showEntries(states);
-    m_folderTab->refresh(m_backup);
 }
 
 // The states come in the catalogue's order: its lists, and their rows.
@@ -294,13 +302,14 @@ void MainWindow::useDrop(const QStringList &paths)
         else if (!appended.warning.isEmpty())
             said += appended.warning;
     }
-    if (plan.folder)
-        useFolder(*plan.folder);
+    // The backup first: a folder dropped with it is listed against it.
     if (plan.backup) {
         m_backup = plan.backup;
         showBackup();
         refreshEntries();
     }
+    if (plan.folder)
+        useFolder(*plan.folder);
     if (!said.isEmpty())
         showMessageBox(this, QMessageBox::Warning, messageTitle, said.join(QStringLiteral("\n\n")));
 }

@@ -43,6 +43,7 @@ private:
 
     void fillCatalogue();
     void refreshEntries();
+    void refreshCatalogue();
     void showEntries(const std::vector<EntryState> &states);
     void dropBackup(const Failure &failure);
     bool enterOn(Category category, const QKeyEvent &key);

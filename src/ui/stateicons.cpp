@@ -63,6 +63,19 @@ void drawOtherPhone(QPainter &p)
     p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
 }
 
+void drawWritesNothing(QPainter &p)
+{
+    const QColor amber(0xA8, 0x61, 0x00);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(amber, 1.5, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 2, 2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(amber);
+    for (const qreal x : {4.5, 8.0, 11.5})
+        p.drawEllipse(QPointF(x, 8), 1.3, 1.3);
+}
+
 // Drawn on a 16 by 16 grid at each size a list may ask for.
 template <typename Draw>
 QIcon drawnIcon(Draw draw)
@@ -92,6 +105,11 @@ QIcon stateIcon(PatchState state)
 QIcon otherPhoneIcon()
 {
     return drawnIcon(drawOtherPhone);
+}
+
+QIcon writesNothingIcon()
+{
+    return drawnIcon(drawWritesNothing);
 }
 
 QIcon blankIcon()

@@ -13,5 +13,9 @@ QIcon stateIcon(PatchState state);
 // with a bar.
 QIcon otherPhoneIcon();
 
+// A patch that writes nothing until the user edits it: an amber frame of
+// dashes with three dots, a form to fill in.
+QIcon writesNothingIcon();
+
 // Room for a mark, where an entry has none while others do.
 QIcon blankIcon();
