@@ -3,6 +3,7 @@
 // Words from the bytes the tests write into their made-up backup.
 #include "support/printers.h"
 #include "support/script.h"
+#include "support/wait.h"
 #include "support/windowdriver.h"
 
 #include <QAbstractScrollArea>
@@ -180,7 +181,7 @@ TEST_F(WindowWithBackup, TakesADroppedFileForTheBackupOrSaysWhyNot)
             files += beside(file);
         dropFiles(child<QAbstractScrollArea>(d.on)->viewport(), files);
         if (d.box) {
-            QTRY_VERIFY(!shown.text.isEmpty());
+            WAIT_FOR(!shown.text.isEmpty());
             const QString box = QString::fromUtf8(d.box).arg(QDir::toNativeSeparators(files.front()));
             EXPECT_TRUE(shown.text.startsWith(box)) << shown.text.toStdString();
         }
@@ -207,7 +208,7 @@ TEST_F(WindowWithBackup, StopsBeingUsedWhenStoppedOrGone)
     Shown shown;
     whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
     ASSERT_TRUE(activate(window));
-    QTRY_VERIFY(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s));
+    WAIT_FOR(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s));
     EXPECT_TRUE(shown.text.contains(u"файл не найден"_s));
     EXPECT_TRUE(entry(0).first.isNull());
     EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);

@@ -2,6 +2,7 @@
 // listed by their own names, narrowed as a filter is typed, marked, and
 // appended as the twenty are.
 #include "support/printers.h"
+#include "support/wait.h"
 #include "support/windowdriver.h"
 
 #include <QAbstractItemModel>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <gtest/gtest-spi.h>
 
 using namespace Qt::StringLiterals;
 
@@ -57,7 +59,7 @@ protected:
     }
     QString about(int row) { return list()->model()->index(row, 0).data(Qt::AccessibleDescriptionRole).toString(); }
     QImage mark(int row) { return list()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(); }
-    void waitForList() { QTRY_VERIFY(!count().startsWith(u"Читаю"_s)); }
+    void waitForList() { WAIT_FOR(!count().startsWith(u"Читаю"_s)); }
     void chooseFolder(const QString &chosen)
     {
         whenModal<QFileDialog>([chosen](QFileDialog *dialog) { chooseInDialog(dialog, chosen); });
@@ -138,7 +140,7 @@ TEST_F(FolderOfPatches, TakesDroppedFoldersAndPatchesAndFollowsTheFolder)
     whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
     dropFiles(child<QPlainTextEdit>("txtPath")->viewport(), {folder.root()});
     waitForList();
-    QTRY_VERIFY(!shown.text.isEmpty());
+    WAIT_FOR(!shown.text.isEmpty());
     EXPECT_TRUE(shown.text.contains(u"есть папка CX70v50 для этого телефона"_s)) << shown.text.toStdString();
     EXPECT_EQ(child<QTabWidget>("SSTab1")->currentIndex(), 3);
     EXPECT_EQ(rows().size(), 3);
@@ -148,14 +150,14 @@ TEST_F(FolderOfPatches, TakesDroppedFoldersAndPatchesAndFollowsTheFolder)
     QFile::remove(collection() + u"/102-Clock.vkp"_s);
     ASSERT_TRUE(activate(window));
     waitForList();
-    QTRY_COMPARE(rows(), (QStringList{u"Большой шрифт"_s, u"Новый"_s, u"Позиционирование экрана"_s}));
+    WAIT_FOR(rows() == (QStringList{u"Большой шрифт"_s, u"Новый"_s, u"Позиционирование экрана"_s}));
 
     // Gone while away: said when the window is back, and the list emptied.
     ASSERT_TRUE(activate(elsewhere));
     QDir(collection()).removeRecursively();
     whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
     ASSERT_TRUE(activate(window));
-    QTRY_VERIFY(shown.text.startsWith(u"Не удалось открыть папку с патчами."_s));
+    WAIT_FOR(shown.text.startsWith(u"Не удалось открыть папку с патчами."_s));
     EXPECT_TRUE(shown.text.contains(u"папка не найдена"_s));
     EXPECT_TRUE(rows().isEmpty());
 }
@@ -180,4 +182,10 @@ TEST_F(FolderOfPatches, TheBoxBeforeAFlashSpeaksOfPatchesNotLines)
     EXPECT_EQ(box.count(u"• "_s), 1) << box.toStdString();
     EXPECT_TRUE(box.contains(u"• патчи «Первый» и «Второй» пишут в одни и те же 300 байт, первый из них по адресу 00002000"_s))
         << box.toStdString();
+}
+
+// A wait that never ends well fails the test, where QTRY_VERIFY passed it.
+TEST(Waiting, InVainFailsTheTest)
+{
+    EXPECT_NONFATAL_FAILURE(WAIT_FOR_WITHIN(false, 100), "waited in vain for false");
 }

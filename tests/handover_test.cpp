@@ -25,6 +25,8 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -217,6 +219,34 @@ TEST_F(Handover, NamesMissingRightsAsTheReason)
                   (QStringList{u"d0.h"_s, u"tmp.vkp"_s}));
     }
 }
+
+#ifndef Q_OS_WIN
+// A disk that fills up as the file is written, as a limit on file sizes does:
+// Qt's commit() passed over the failed last write, and tmp.vkp stayed empty
+// while the hand-over said it was done.
+TEST_F(Handover, SaysSoWhenTheDiskTakesLessThanTheText)
+{
+    const QString text = u"A0000000: 0102030405060708 ; a line of a patch\r\n"_s.repeated(16);
+    folder.write(QStringLiteral("tmp.vkp"), "OLD");
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    const auto restore = qScopeGuard([&] {
+        setrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, oldHandler);
+    });
+    for (const rlim_t limit : {rlim_t(0), rlim_t(100)}) {
+        rlimit full = was;
+        full.rlim_cur = limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+        const Status failure = ExportPatchText(text);
+        setrlimit(RLIMIT_FSIZE, &was);
+        ASSERT_TRUE(failure) << limit;
+        EXPECT_EQ(firstLine(*failure), exportFailed);
+        EXPECT_EQ(folder.read(QStringLiteral("tmp.vkp")), "OLD") << limit;
+    }
+}
+#endif
 
 // Folders ctest has made so that no one may make a file in them, whatever
 // the mode bits say: the reason comes from the folder itself.

@@ -168,9 +168,14 @@ Status writeTextFile(const QString &path, QStringView text)
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return fail(saveReason(file));
-        // Uncommitted, the temporary file goes and the old one stays.
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return std::nullopt;
+        // Uncommitted, the temporary file goes and the old one stays. Qt's
+        // commit() does not tell of a last flush that failed (a full disk):
+        // the flush is asked first, and the size of what stands there after.
+        if (file.write(bytes) == bytes.size() && file.flush() && file.commit()) {
+            if (QFileInfo(path).size() == bytes.size())
+                return std::nullopt;
+            return fail(QStringLiteral("файл записан не целиком (возможно, на диске нет места)"));
+        }
         if (file.error() != QFileDevice::RenameError || waited >= 1000) {
             if (file.error() == QFileDevice::RenameError && heldOpenElsewhere(path))
                 return fail(heldElsewhereReason());
