@@ -86,6 +86,7 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
     folder.write(u"f2.h"_s, "; foreign\r\n1003: 10 5E");
     QDir(folder.path()).mkdir(u"o0.h"_s);
     folder.write(u"o1.h"_s, "; nothing to compare");
+    folder.write(u"o3.h"_s, ";CX70v50\r\n;Choose\r\n\r\n;17337A0: 00 xx ;x-start\r\n");
     Backup backup;
     ASSERT_FALSE(chooseBackup(folder.file(u"../full.bin"_s), backup));
     Status failure;
@@ -106,6 +107,10 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
         {13, EntryState::File::Present, PatchState::NoRecords,
          u"В патче нет записей: сверять с копией прошивки нечего.\n\nnothing to compare"_s},
         {14, EntryState::File::Missing, std::nullopt, u"Файла o2.h нет в папке программы\n"_s},
+        // A patch of the collection with its records left commented out.
+        {15, EntryState::File::Present, PatchState::NoRecords,
+         u"Патч в таком виде ничего не меняет: его записи закомментированы или ждут значений.\n"
+         u"Прочтите его описание и поправьте текст перед прошивкой.\n\nCX70v50\nChoose\n\n17337A0: 00 xx ;x-start"_s},
     };
     for (const auto &c : cases) {
         const EntryState &state = states[c.at];
@@ -123,4 +128,18 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
         EXPECT_FALSE(state.backup.has_value());
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->reason, u"файл не найден"_s);
+}
+
+// A file of a folder gone since the folder was read is no file to put in
+// the program's folder.
+TEST(EntryState, AFileGoneFromAFolderSaysSo)
+{
+    const ProgramFolder folder;
+    const QString gone = QDir::toNativeSeparators(folder.root() + u"/CX70v50/101-Clock.vkp"_s);
+    Status failure;
+    const std::vector<EntryState> states = lookAtFiles(std::span(&gone, 1), Look::Whole, std::nullopt, failure);
+    ASSERT_EQ(states.front().file, EntryState::File::Missing);
+    EXPECT_EQ(entryAbout(states.front(), Listed::Folder),
+              u"Файла 101-Clock.vkp больше нет в папке\n"_s + QDir::toNativeSeparators(folder.root() + u"/CX70v50"_s)
+                  + u"\nЕго удалили или переименовали, после того как папка была прочитана."_s);
 }

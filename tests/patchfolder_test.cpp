@@ -1,3 +1,4 @@
+#include "assembly/assembly.h"
 #include "patchfolder/drop.h"
 #include "patchfolder/patchfolder.h"
 
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -77,15 +79,70 @@ TEST(PatchFolder, ListsEachPatchByItsOwnNameAndCountsTheRest)
     files.patch(u"readme.txt"_s, u"Просто текст.\r\n"_s);
     files.write(u"picture.png"_s, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     files.write(u"old/inside.vkp"_s, "A4: 01 02");
+    // Patches that write nothing as they stand: listed all the same.
+    files.patch(u"30-Choose.vkp"_s, u";CX70v50\r\n;Выбор\r\n;PatchID: 30\r\n;17337A0: 00 xx ;x-start\r\n;17337A1: 00 yy\r\n"_s);
+    files.patch(u"31-Values.vkp"_s, u";CX70v50\r\n;Значения\r\n0B8D07C: 23232300 nnNNnnNN\r\n"_s);
+    files.patch(u"32-Attached.vkp"_s, u";C65v50\r\n;Attached\r\n;!к патчу прикреплён файл, https://example.org/a.zip\r\n"_s);
+    // Records and a NUL byte; larger than an append takes: no patch text.
+    files.patch(u"33-nul.vkp"_s, u";CX70v50\r\n;Ноль\r\nA5: 01\0\r\n"_s);
+    files.write(u"34-huge.vkp"_s, "");
+    ASSERT_TRUE(QFile::resize(files.path(u"34-huge.vkp"_s), maxPatchFileBytes + 1));
     FolderMemory memory;
     PatchFolder listing;
     Status backupFailure;
     ASSERT_FALSE(listPatchFolder(files.root(), std::nullopt, memory, listing, backupFailure));
-    EXPECT_EQ(names(listing), (QStringList{u"7-no header.vkp"_s, u"Big clock"_s, u"Позиционирование главного экрана"_s, u"Яркость"_s}));
-    EXPECT_EQ(listing.notPatches, 2);
-    EXPECT_EQ(listing.patches[1].header.number, u"20"_s);
-    EXPECT_TRUE(listing.patches[1].header.forAnotherPhone());
-    EXPECT_EQ(listing.patches[1].path, files.path(u"20-Big_clock.vkp"_s));
+    EXPECT_EQ(names(listing), (QStringList{u"7-no header.vkp"_s, u"Attached"_s, u"Big clock"_s, u"Выбор"_s, u"Значения"_s,
+                                           u"Позиционирование главного экрана"_s, u"Яркость"_s}));
+    QStringList writeNothing;
+    for (const EntryState &state : listing.patches) {
+        if (state.writesNothing)
+            writeNothing += patchName(state);
+    }
+    EXPECT_EQ(writeNothing, (QStringList{u"Attached"_s, u"Выбор"_s, u"Значения"_s}));
+    EXPECT_EQ(listing.notPatches, 4);
+    EXPECT_EQ(listing.patches[2].header.number, u"20"_s);
+    EXPECT_TRUE(listing.patches[2].header.forAnotherPhone());
+    EXPECT_EQ(listing.patches[2].path, files.path(u"20-Big_clock.vkp"_s));
+}
+
+// What a folder holds adds up, whatever the names: one in another encoding
+// than the system's is counted where it cannot be listed; patches of one name
+// come in the order of their files' names.
+TEST(PatchFolder, CountsEveryFileAndOrdersPatchesOfOneName)
+{
+    const Files files;
+    // Enough of them that the sort would not keep the order it was given.
+    QStringList versions;
+    for (int v = 40; v >= 10; --v) {
+        files.patch(u"clock-v%1.vkp"_s.arg(v), u";CX70v50\r\n;Часы\r\nA0: 01\r\n"_s);
+        versions.prepend(u"clock-v%1.vkp"_s.arg(v));
+    }
+#ifndef Q_OS_WIN
+    // "Патч.vkp" in Windows-1251, as an old archive unpacks it.
+    const QByteArray cp1251Name = QFile::encodeName(files.root()) + "/\xCF\xE0\xF2\xF7.vkp";
+    QFile named;
+    ASSERT_TRUE(named.open(std::fopen(cp1251Name.constData(), "w"), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    named.write(";CX70v50\r\n;x\r\nA0: 01");
+    named.close();
+    const int otherwise = 1;
+#else
+    const int otherwise = 0;
+#endif
+    FolderMemory memory;
+    PatchFolder listing;
+    Status backupFailure;
+    ASSERT_FALSE(listPatchFolder(files.root(), std::nullopt, memory, listing, backupFailure));
+    QStringList listed;
+    for (const EntryState &state : listing.patches)
+        listed += QFileInfo(state.path).fileName();
+    EXPECT_EQ(listed, versions);
+    EXPECT_EQ(listing.namedOtherwise, otherwise);
+
+    // Stopped between files: it reads no further.
+    int asked = 0;
+    FolderMemory fresh;
+    listPatchFolder(files.root(), std::nullopt, fresh, listing, backupFailure, [&] { return ++asked < 3; });
+    EXPECT_EQ(asked, 3);
 }
 
 TEST(PatchFolder, MarksEachPatchAgainstTheBackup)
@@ -106,6 +163,17 @@ TEST(PatchFolder, MarksEachPatchAgainstTheBackup)
     ASSERT_EQ(names(listing), (QStringList{u"Fits"_s, u"On"_s}));
     EXPECT_EQ(listing.patches[0].backup, PatchState::NotApplied);
     EXPECT_EQ(listing.patches[1].backup, PatchState::Applied);
+
+    // More than are matched at once: each keeps its own state.
+    for (int i = 0; i < 300; ++i)
+        files.patch(u"many/%1.vkp"_s.arg(i), u";CX70v50\r\n;P%1\r\n%2: 00 02"_s.arg(i).arg(0x1000 + i, 0, 16));
+    flash[0x1000 + 280] = '\x02';
+    files.write(u"full.bin"_s, flash);
+    ASSERT_FALSE(chooseBackup(files.path(u"full.bin"_s), backup));
+    ASSERT_FALSE(listPatchFolder(files.path(u"many"_s), backup, memory, listing, backupFailure));
+    ASSERT_EQ(listing.patches.size(), 300u);
+    for (const EntryState &state : listing.patches)
+        EXPECT_EQ(state.backup, patchName(state) == u"P280"_s ? PatchState::Applied : PatchState::NotApplied) << patchName(state).toStdString();
 }
 
 // A folder read again reads only what changed since, or what the backup
@@ -126,7 +194,7 @@ TEST(PatchFolder, ReadsAgainOnlyWhatChanged)
         EXPECT_FALSE(listPatchFolder(files.path(u"CX70v50"_s), backup, memory, listing, backupFailure));
         QStringList shown;
         for (const EntryState &state : listing.patches)
-            shown += patchName(state) + u' ' + QString::number(int(*state.backup));
+            shown += patchName(state) + u' ' + (state.backup ? QString::number(int(*state.backup)) : u"-"_s);
         return shown;
     };
     const auto touched = [&](const QString &name) { return QFileInfo(files.path(name)).lastModified(); };
@@ -149,6 +217,37 @@ TEST(PatchFolder, ReadsAgainOnlyWhatChanged)
     ASSERT_TRUE(full.open(QIODevice::ReadWrite) && full.setFileTime(touched(u"full.bin"_s).addSecs(5), QFileDevice::FileModificationTime));
     full.close();
     EXPECT_EQ(list(), (QStringList{u"Bb 1"_s, u"Ccc 1"_s})); // both on the phone
+
+#ifndef Q_OS_WIN
+    // A file, then the backup, unreadable for a while (their size and time
+    // unchanged): what was read meanwhile is not remembered once they read.
+    const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(files.root(), open);
+    QFile::setPermissions(files.path(u"CX70v50"_s), open);
+    memory = {};
+    const auto asNobody = [&] {
+        const OrdinaryUser user;
+        EXPECT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
+        return list();
+    };
+    const struct {
+        const char *file;
+        bool readable;
+        QStringList shown;
+    } steps[] = {
+        {"CX70v50/a.vkp", false, {u"a.vkp -"_s, u"Bb 1"_s}}, {"CX70v50/a.vkp", true, {u"Bb 1"_s, u"Ccc 1"_s}},
+        {"full.bin", false, {u"Bb -"_s, u"Ccc -"_s}},        {"full.bin", true, {u"Bb 1"_s, u"Ccc 1"_s}},
+    };
+    for (const auto &step : steps) {
+        // What it read while it could is used again, and rightly so: the
+        // backup is read anew only where no file is remembered.
+        if (!step.readable)
+            memory = {};
+        QFile::setPermissions(files.path(QString::fromUtf8(step.file)), step.readable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther
+                                                                                    : QFile::Permissions());
+        EXPECT_EQ(asNobody(), step.shown) << step.file << " " << step.readable;
+    }
+#endif
 }
 
 // The whole collection chosen by mistake, and folders that cannot be listed.
@@ -157,8 +256,9 @@ TEST(PatchFolder, TakesThisPhonesFolderOfACollectionOrSaysWhyNot)
     const Files collection;
     collection.patch(u"all/CX70v50/1.vkp"_s, u";CX70v50\r\n;Один\r\nA0: 01"_s);
     collection.patch(u"all/S65v58/1.vkp"_s, u";S65v58\r\n;One\r\nA0: 01"_s);
-    collection.patch(u"others/S65v58/1.vkp"_s, u";S65v58\r\n;One\r\nA0: 01"_s);
-    collection.patch(u"others/CX70v56/1.vkp"_s, u";CX70v56\r\n;One\r\nA0: 01"_s);
+    collection.patch(u"all/readme.txt"_s, u"Сборник патчей\r\n"_s);
+    for (const char *phone : {"S65v58", "CX70v56", "SL45iv56", "C65v50", "S75v47", "C55v10", "S7v1"})
+        collection.patch(u"others/%1/1.vkp"_s.arg(QLatin1String(phone)), u";S65v58\r\n;One\r\nA0: 01"_s);
     collection.write(u"others/Pictures/x.png"_s, QByteArray("\0", 1));
     collection.write(u"a file"_s, "A0: 01");
     FolderMemory memory;
@@ -169,7 +269,8 @@ TEST(PatchFolder, TakesThisPhonesFolderOfACollectionOrSaysWhyNot)
     EXPECT_EQ(names(listing), QStringList{u"Один"_s});
     ASSERT_FALSE(listPatchFolder(collection.path(u"others"_s), std::nullopt, memory, listing, backupFailure));
     EXPECT_TRUE(listing.patches.empty());
-    EXPECT_EQ(listing.phoneFolders, (QStringList{u"CX70v56"_s, u"S65v58"_s}));
+    EXPECT_EQ(listing.phoneFolders,
+              (QStringList{u"C55v10"_s, u"C65v50"_s, u"CX70v56"_s, u"S7v1"_s, u"S65v58"_s, u"S75v47"_s, u"SL45iv56"_s}));
 
     const struct {
         const char *name;
@@ -190,11 +291,15 @@ TEST(PatchFolder, TakesThisPhonesFolderOfACollectionOrSaysWhyNot)
     // Root lists any folder: nobody may not list one closed to him.
     QFile::setPermissions(collection.root(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
     QFile::setPermissions(collection.path(u"all"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // One that may be read but not entered is no more listed.
+    QFile::setPermissions(collection.path(u"others"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther);
     const OrdinaryUser user;
     ASSERT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
-    const Status failure = listPatchFolder(collection.path(u"all"_s), std::nullopt, memory, listing, backupFailure);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->reason, u"нет прав доступа"_s);
+    for (const QString &closed : {collection.path(u"all"_s), collection.path(u"others"_s)}) {
+        const Status failure = listPatchFolder(closed, std::nullopt, memory, listing, backupFailure);
+        ASSERT_TRUE(failure) << closed.toStdString();
+        EXPECT_EQ(failure->reason, u"нет прав доступа"_s);
+    }
 #endif
 }
 

@@ -196,6 +196,8 @@ TEST(PatchReader, DoubtsWhereTheToolMayReadOtherwise)
         {"unknown escapes", u"A0: \"\\q\"\nA1: '\\u0410'\nA2: \"\\X41\""_s,
          u"1:000000A0 |71, 2:000000A1 |75003000340031003000, 3:000000A2 |41, 1.6+2:UnknownEscape, "
          u"2.6+2:UnknownEscape, 3.6+2:CapitalLetters"_s},
+        // The blank and the backquote stand for themselves, as every reader takes them.
+        {"a blank and a backquote escaped", u"A0: \"a\\ b\\`\""_s, u"1:000000A0 |61206260"_s},
         {"a signed number too large for its size", u"A0: 0i+200\nA1: 0i+127\nA2: 0i200"_s,
          u"1:000000A0 |C8, 2:000000A1 |7F, 3:000000A2 |C8, 1.5+6:SignedOutOfRange"_s},
         // A CR alone ends a line, as in the text box, whatever the line holds;
@@ -357,8 +359,8 @@ TEST(PatchWarnings, SpeaksOfPatchesByTheirNamesWhereTheyHaveHeaders)
         {"one name, two firmwares", clock + u"\r\n;CX70v56\r\n;Часы\r\n100: 01 02\r\n"_s,
          {u"• патчи «Часы» (CX70v50) и «Часы» (CX70v56) пишут в один и тот же байт, первый из них по адресу 00000100: "
           u"оставьте один из патчей"_s}},
-        {"two patches that only touch", u"\r\n;CX70v50\r\n;Один\r\n100: 01 02\r\n"_s + u"\r\n;CX70v50\r\n;Другой\r\n101: 01 03\r\n"_s,
-         {}},
+        {"two patches that only touch", u"\r\n;CX70v50\r\n;Один\r\n100: 01 02\r\n"_s + u"\r\n;CX70v50\r\n;Другой\r\n101: 01 03\r\n101: 01 04\r\n"_s,
+         {u"• патчи в строках 8 и 9 пишут в один и тот же байт 00000101: оставьте один из них"_s}},
     };
     for (const auto &c : cases) {
         QStringList said;
@@ -368,6 +370,44 @@ TEST(PatchWarnings, SpeaksOfPatchesByTheirNamesWhereTheyHaveHeaders)
         }
         EXPECT_EQ(said, c.said) << c.name;
     }
+}
+
+// The box's first line says how the tool will take the text, by the worst of
+// what is said; a patch appended, what it leaves on and whom it was written for.
+TEST(PatchWarnings, LeadWithTheWorstOfWhatTheySay)
+{
+    const QString otherwise = u"Прошивальщик запишет этот патч не так, как задумано:"_s;
+    const QString maybe = u"Прошивальщик может прочесть этот патч не так, как задумано:"_s;
+    const struct {
+        const char *name;
+        QString text;
+        QString lead;
+    } cases[] = {
+        {"two patches of the collection, nothing else", u"\r\n;CX70v50\r\n;Один\r\n100: 01 02\r\n\r\n;CX70v50\r\n;Два\r\n100: 01 03"_s,
+         otherwise},
+        {"an error, then a doubt", u"x\n+ A0000000\n1: 01\n+0"_s, otherwise},
+        {"a doubt, then an error", u"+ A0000000\n1: 01\n+0\nx"_s, otherwise},
+        {"a doubt alone", u"+ A0000000\n1: 01\n+0"_s, maybe},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(handoverWarning(c.text, readPatchText(c.text)).section(u'\n', 0, 0), c.lead) << c.name;
+
+    const PatchHeader other{PhoneFirmware{u"S65"_s, u"58"_s}, u"Clock"_s, {}};
+    const PatchHeader ours{PhoneFirmware{u"cx70"_s, u"50"_s}, u"Часы"_s, {}};
+    const QString offsetLeft = u"+A0000000\n1: 01"_s, clean = u"1: 01"_s;
+    const struct {
+        const char *name;
+        QString text;
+        PatchHeader header;
+        QString lead;
+    } appended[] = {
+        {"this phone, an offset left on", offsetLeft, ours, u"Патч добавлен, но он не отменяет в конце то, что включил."_s},
+        {"another phone", clean, other, u"Патч добавлен, но он написан не для этого телефона или прошивки."_s},
+        {"another phone, an offset left on", offsetLeft, other, u"Патч добавлен, но обратите внимание:"_s},
+        {"this phone in small letters", clean, ours, u""_s},
+    };
+    for (const auto &a : appended)
+        EXPECT_EQ(appendWarning(readPatchText(a.text), a.header, u"p.vkp"_s).section(u'\n', 0, 0), a.lead) << a.name;
 }
 
 // Each kind in its own words, quoting what stands at fault.
@@ -402,12 +442,19 @@ TEST(PatchWarnings, NamesEachFindingInItsOwnWords)
         {u"ABCDEFGHIJKLMNOPQRSTUVWX"_s, u"строку 1 прошивальщик не прочтёт: «ABCDEFGHIJKLMNOPQRSTUVWX» — не запись «адрес: байты», не смещение и не #pragma"_s},
         {u"ABCDEFGHIJKLMNOPQRSTUVWXY"_s, u"строку 1 прошивальщик не прочтёт: «ABCDEFGHIJKLMNOPQRSTUVW…» — не запись «адрес: байты», не смещение и не #pragma"_s},
         {u"A0: 01\rA1: 02"_s, u"строку 1 прошивальщик может прочесть иначе: символ CR без LF прочитан как конец строки, а прошивальщик может прочесть его иначе"_s},
+        // The first placeholder of a field; a blank that is itself at fault, shown.
+        {u"A0: 01,XX,YY"_s, u"строку 1 прошивальщик не прочтёт: патч не доделан: вместо новых байтов «XX»"_s},
+        {u"A0: \"a\\\tb\""_s, u"строку 1 прошивальщик может прочесть иначе: в тексте «\\⇥» — такой замены нет, прочитано как «⇥»"_s},
     };
     for (const auto &c : cases) {
         const PatchReading reading = readPatchText(c.text);
         ASSERT_EQ(reading.findings.size(), 1u) << c.text.toStdString();
         EXPECT_EQ(findingWords(reading.findings[0], c.text), c.words);
     }
+    // A field a backslash joins across a CR alone is quoted on its first line.
+    const QString joined = u"A0: 01 0G\\\r02"_s;
+    EXPECT_EQ(findingWords(readPatchText(joined).findings.at(0), joined),
+              u"строку 1 прошивальщик не прочтёт: «0G\\» — не шестнадцатеричные байты"_s);
 }
 
 TEST(PatchDescription, IsTheFirstBlockOfCommentsAtTheTop)
