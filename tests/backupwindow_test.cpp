@@ -212,6 +212,22 @@ TEST_F(WindowWithBackup, StopsBeingUsedWhenStoppedOrGone)
     EXPECT_TRUE(shown.text.contains(u"файл не найден"_s));
     EXPECT_TRUE(entry(0).first.isNull());
     EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);
+
+    // Gone, and first found so by the listing of a folder dropped: the
+    // entries of the tabs lose their marks too.
+    folder.write(u"../full.bin"_s, QByteArray(2 * 1024 * 1024, '\x33'));
+    useBackup();
+    QDir(folder.root()).mkdir(u"patches"_s);
+    folder.write(u"../patches/1.vkp"_s, ";CX70v50\r\n;Один\r\n1000: 10 5E\r\n");
+    EXPECT_FALSE(entry(0).first.isNull());
+    QFile::remove(beside(u"full.bin"_s));
+    shown = {};
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    dropFiles(child<QListWidget>("lstOther")->viewport(), {beside(u"patches"_s)});
+    WAIT_FOR(!shown.text.isEmpty());
+    EXPECT_TRUE(shown.text.startsWith(u"Копия прошивки больше не читается"_s)) << shown.text.toStdString();
+    EXPECT_TRUE(entry(0).first.isNull());
+    EXPECT_FALSE(entry(0).second.contains(u"full.bin"_s));
 }
 
 TEST_F(WindowWithBackup, HandsNothingOverWhenTheBackupHasGone)

@@ -31,19 +31,23 @@ void FolderLister::setPause(std::chrono::milliseconds perFile)
 
 void FolderLister::choose(const QString &folder, const std::optional<Backup> &backup)
 {
-    start({folder, backup, true});
+    m_backup = backup;
+    m_choices += folder;
+    start({folder, true});
 }
 
 void FolderLister::refresh(const QString &shown, const std::optional<Backup> &backup)
 {
+    const bool anotherBackup = backup != m_backup;
+    m_backup = backup;
     if (m_wanted) {
         // The listing under way began just now; only another backup makes it stale.
-        if (m_wanted->backup != backup)
-            start({m_wanted->folder, backup, m_wanted->chosen});
+        if (anotherBackup)
+            start(*m_wanted);
         return;
     }
     if (!shown.isEmpty())
-        start({shown, backup, false});
+        start({shown, false});
 }
 
 void FolderLister::start(const Request &request)
@@ -58,7 +62,7 @@ void FolderLister::start(const Request &request)
     connect(&run->watcher, &QFutureWatcherBase::finished, this, [this, at = run.get()] { finished(at); },
             Qt::QueuedConnection);
     run->watcher.setFuture(promise.future());
-    run->thread = std::thread([promise = std::move(promise), request, memory = m_memory]() mutable {
+    run->thread = std::thread([promise = std::move(promise), request, backup = m_backup, memory = m_memory]() mutable {
         promise.start();
         FolderListing listing{request.folder, request.chosen, {}, {}, {}, std::move(memory)};
         const GoOn goOn = [&promise] {
@@ -66,7 +70,7 @@ void FolderLister::start(const Request &request)
                 std::this_thread::sleep_for(std::chrono::milliseconds(ms));
             return !promise.isCanceled();
         };
-        listing.failure = listPatchFolder(request.folder, request.backup, listing.memory, listing.folder,
+        listing.failure = listPatchFolder(request.folder, backup, listing.memory, listing.folder,
                                           listing.backupFailure, goOn);
         promise.addResult(std::move(listing)); // a cancelled promise keeps nothing
         promise.finish();
@@ -86,6 +90,12 @@ void FolderLister::finished(Run *run)
     if (!listing)
         return;
     m_wanted.reset();
+    if (listing->chosen) {
+        if (!listing->failure)
+            m_choices.clear();
+        else if (m_choices.removeLast(); !m_choices.isEmpty())
+            start({m_choices.last(), true}); // the choice before it stands
+    }
     m_memory = std::move(listing->memory);
     m_listed(*listing);
 }

@@ -25,14 +25,15 @@ struct FolderListing {
 // takes a while, and the window must not freeze meanwhile. What the person
 // asked for last wins: a choice stops the listing under way at once, a look
 // again never replaces a choice, and a listing nobody wants any more is
-// dropped.
+// dropped. A choice that cannot be listed changes nothing: the one before
+// it stands, even one that was still being read.
 class FolderLister : public QObject
 {
 public:
     explicit FolderLister(std::function<void(const FolderListing &)> listed);
     ~FolderLister() override; // stops every listing, waiting only for the file each reads
 
-    // The person chose `folder`: it is listed from now on.
+    // The person chose `folder`: it is listed from now on, if it can be.
     void choose(const QString &folder, const std::optional<Backup> &backup);
     // The window looks again at the folder in use, `shown`, perhaps with
     // another backup; or at the one chosen, while it is not shown yet.
@@ -47,7 +48,6 @@ public:
 private:
     struct Request {
         QString folder;
-        std::optional<Backup> backup;
         bool chosen;
     };
     struct Run {
@@ -59,6 +59,8 @@ private:
 
     std::function<void(const FolderListing &)> m_listed;
     FolderMemory m_memory; // a listing works on its own copy and hands it back
+    std::optional<Backup> m_backup; // as last asked for
     std::optional<Request> m_wanted;
+    QStringList m_choices; // chosen and not listed yet, the last one last
     std::vector<std::unique_ptr<Run>> m_runs; // the last one is the wanted one
 };

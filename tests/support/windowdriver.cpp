@@ -43,7 +43,17 @@ void whenMessageBox(std::function<void(QMessageBox *)> handle)
 
 void chooseInDialog(QFileDialog *dialog, const QString &path)
 {
-    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+    // The dialog first opens the folder, as a person does: it reads the
+    // folder it shows meanwhile, and once it has, it may put the bare name of
+    // what was typed in the line, which must then name the file there.
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (dialog->fileMode() == QFileDialog::Directory) {
+        dialog->setDirectory(path);
+        name->clear();
+    } else {
+        dialog->setDirectory(QFileInfo(path).path());
+        name->setText(path);
+    }
     QMetaObject::invokeMethod(dialog, "accept");
 }
 

@@ -1,0 +1,404 @@
+// What a person does, in any order: folders chosen and dropped, patches and a
+// backup dropped alone and together, the window brought back, the filter
+// typed in, patches appended and cleared, a backup chosen and put away, the
+// text handed over and the box answered either way; listings slowed now and
+// then, so that one action lands while another runs. After every step, what
+// must hold. A failure prints the seed and the steps; another seed, or more
+// steps: KELVARINE_ACTIONS_SEED and KELVARINE_ACTIONS_STEPS.
+#include "folderlister.h"
+#include "runtime/codepage.h"
+#include "support/madeup.h"
+#include "support/printers.h"
+#include "support/wait.h"
+#include "support/windowdriver.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <random>
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int pathRole = Qt::UserRole + 1; // where the fourth tab keeps a row's file
+constexpr int folderTab = 3;
+// Longer than any step should keep a person waiting, with room for a slow
+// machine and the sanitizers.
+constexpr qint64 longestStepMs = 4000;
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(path));
+}
+
+QString fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? decodeCodePage(file.readAll()) : QString();
+}
+
+class Actions : public Window, public ::testing::WithParamInterface<unsigned>
+{
+protected:
+    Actions()
+    {
+        const QString root = folder.root();
+        // The twenty: most present, a few missing, two writing the same bytes.
+        for (const char *name : {"d0", "d1", "d2", "d4", "d8", "f0", "f1", "o0", "o2", "o3", "o5", "o7"}) {
+            const QByteArray n(name);
+            const QByteArray address = n == "o5" ? "1000" : QByteArray::number(0x2000 + (n[0] * 16 + n[1]) * 2, 16);
+            folder.write(QString::fromLatin1(n + ".h"), "; entry " + n + "\r\n" + address + ": 10 5E\r\n");
+        }
+        const std::vector<MadeUpPatch> small = madeUpPatches(12, 1 << 20, 4);
+        const std::vector<MadeUpPatch> large = madeUpPatches(238, 1 << 20, 40);
+        writeMadeUp(root + u"/small"_s, small);
+        writeMadeUp(root + u"/large"_s, large);
+        writeMadeUp(root + u"/collection/CX70v50"_s, madeUpPatches(20, 1 << 20, 4));
+        writeMadeUp(root + u"/collection/S65v58"_s, madeUpPatches(3, 1 << 20, 4));
+        write(u"collection/readme.txt"_s, "The collection\r\n");
+        write(u"full.bin"_s, madeUpFlash(large, 2 << 20, {1, 2, 3}));
+        write(u"loose/a-other-phone.vkp"_s, ";S65v58\r\n;Clock\r\n1000: 10 5E\r\n");
+        write(u"loose/b-plain.vkp"_s, ";CX70v50\r\n;Plain\r\n1000: 10 5F\r\n1001: 10 5F\r\n");
+        write(u"loose/c-template.vkp"_s, ";CX70v50\r\n;Template\r\n;1000: 10 xx\r\n");
+        // Boxes come at any time: each is read, and answered as the dice say.
+        awaitModal(&QMessageBox::staticMetaObject, 1);
+        QObject::connect(&m_boxes, &QTimer::timeout, [this] { answerBox(); });
+        m_boxes.start(5);
+    }
+    ~Actions() override
+    {
+        awaitModal(&QMessageBox::staticMetaObject, -1);
+        FolderLister::setPause({});
+    }
+
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QDir().mkpath(QFileInfo(folder.root() + u'/' + name).path());
+        QFile file(folder.root() + u'/' + name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(name));
+    }
+    QString at(const QString &name) const { return native(folder.root() + u'/' + name); }
+
+    void run(unsigned seed, int steps);
+
+private:
+    void step();
+    void check(bool settle);
+    void answerBox();
+
+    // The person's places: folders, the backup, patch files.
+    // A folder that cannot be listed only comes by a drop: the dialog lets
+    // no one choose it.
+    QString pickFolder(bool dropped)
+    {
+        const QString folders[] = {u"small"_s, u"large"_s, u"collection"_s, u"missing"_s};
+        if (!m_shown.isEmpty() && dice(4) == 0)
+            return m_shown; // the same again
+        return at(folders[dice(dropped ? 4 : 3)]);
+    }
+    // The folder the tab shows once `chosen` is listed, or none when it cannot be.
+    QString listedAs(const QString &chosen) const
+    {
+        if (chosen == at(u"collection"_s))
+            return at(u"collection/CX70v50"_s);
+        return chosen == at(u"missing"_s) ? QString() : chosen;
+    }
+    void chose(const QString &chosen)
+    {
+        if (const QString listed = listedAs(chosen); !listed.isEmpty())
+            m_shown = listed;
+    }
+    void appended(const QString &path)
+    {
+        if (QFileInfo::exists(path))
+            m_text += u"\r\n"_s + fileText(path);
+    }
+    int dice(int sides) { return int(m_dice() % unsigned(sides)); }
+    void say(const QString &what) { m_steps += what; }
+
+    QListView *folderList() { return child<QListView>("lstFolder"); }
+    QString countLine() { return child<QLabel>("lblFolderCount")->text(); }
+    bool reading() { return countLine() == u"Читаю папку…"_s; }
+
+    std::mt19937 m_dice;
+    std::mt19937 m_answers;
+    QTimer m_boxes;
+    QStringList m_steps;
+    // What must be so, as the person's actions say.
+    QString m_shown; // the folder the tab shows, once listed
+    bool m_backup = false;
+    bool m_backupKnown = true; // false while its file is gone and no look has said so yet
+    QString m_text;
+    std::optional<bool> m_handedOver; // how the box before a hand-over was answered
+    QStringList m_boxTexts;
+};
+
+void Actions::answerBox()
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible())
+        return;
+    const QString text = box->text();
+    m_boxTexts += text;
+    for (QAbstractButton *button : box->buttons()) {
+        if (button->text() == u"Передать всё равно"_s) {
+            m_handedOver = m_answers() % 2 == 0;
+            say(u"  box: "_s + text.section(u'\n', 0, 0) + (*m_handedOver ? u" → передать"_s : u" → отмена"_s));
+            (*m_handedOver ? button : box->escapeButton())->click();
+            return;
+        }
+    }
+    say(u"  box: "_s + text.section(u'\n', 0, 0));
+    if (QAbstractButton *ok = box->button(QMessageBox::Ok))
+        ok->click();
+    else
+        box->close();
+}
+
+void Actions::run(unsigned seed, int steps)
+{
+    m_dice.seed(seed);
+    m_answers.seed(seed + 1);
+    for (int i = 0; i < steps && !HasFailure(); ++i) {
+        QElapsedTimer took;
+        took.start();
+        step();
+        EXPECT_LT(took.elapsed(), longestStepMs) << "a step kept the person waiting";
+        check(dice(4) != 0);
+    }
+    if (HasFailure())
+        ADD_FAILURE() << "seed " << seed << ", steps:\n" << m_steps.join(u'\n').toStdString();
+}
+
+void Actions::step()
+{
+    auto *tabs = child<QTabWidget>("SSTab1");
+    switch (dice(14)) {
+    case 0: { // a folder chosen in the dialog, or the dialog cancelled
+        const QString chosen = pickFolder(false);
+        const bool cancel = dice(5) == 0;
+        say((cancel ? u"choose, then cancel: "_s : u"choose "_s) + chosen);
+        whenModal<QFileDialog>([chosen, cancel](QFileDialog *dialog) {
+            if (cancel)
+                dialog->reject();
+            else
+                chooseInDialog(dialog, chosen);
+        });
+        // Its button; the shortcut works only once the window is active again
+        // after a box, which the platform makes it in its own time.
+        tabs->setCurrentIndex(folderTab);
+        QTest::mouseClick(child<QPushButton>("cmdFolder"), Qt::LeftButton);
+        if (!cancel)
+            chose(chosen);
+        break;
+    }
+    case 1: { // a folder dropped on the list or the text
+        const QString dropped = pickFolder(true);
+        say(u"drop folder "_s + dropped);
+        dropFiles(dice(2) ? folderList()->viewport() : child<QPlainTextEdit>("txtPath")->viewport(), {dropped});
+        chose(dropped);
+        break;
+    }
+    case 2: { // patches, a folder and the backup, some of them, dropped together
+        QStringList files;
+        const QString loose[] = {at(u"loose/a-other-phone.vkp"_s), at(u"loose/b-plain.vkp"_s), at(u"loose/c-template.vkp"_s)};
+        for (const QString &patch : loose) {
+            if (dice(2))
+                files += patch;
+        }
+        const QString dropped = dice(2) ? at(dice(2) ? u"small"_s : u"large"_s) : QString();
+        if (!dropped.isEmpty())
+            files += dropped;
+        if (dice(2))
+            files += at(u"full.bin"_s);
+        if (files.isEmpty())
+            files += loose[0];
+        say(u"drop "_s + files.join(u", "_s));
+        dropFiles(child<QPlainTextEdit>("txtPath")->viewport(), files);
+        for (const QString &patch : loose) { // appended in the order of their names
+            if (files.contains(patch))
+                appended(patch);
+        }
+        if (files.contains(at(u"full.bin"_s)) && QFile::exists(at(u"full.bin"_s)))
+            m_backup = m_backupKnown = true;
+        if (!dropped.isEmpty())
+            chose(dropped);
+        break;
+    }
+    case 3: // the backup chosen in its dialog, or put away
+        if (QFile::exists(at(u"full.bin.away"_s))) {
+            say(u"the backup's file put back"_s);
+            QFile::rename(at(u"full.bin.away"_s), at(u"full.bin"_s));
+        } else if (dice(3) == 0) {
+            // Gone: the next look at it says so and stops using it.
+            say(u"the backup's file taken away"_s);
+            QFile::rename(at(u"full.bin"_s), at(u"full.bin.away"_s));
+            m_backupKnown = !m_backup;
+        } else if (m_backup && dice(2)) {
+            say(u"stop using the backup"_s);
+            QTest::mouseClick(child<QToolButton>("cmdNoBackup"), Qt::LeftButton);
+            m_backup = false;
+            m_backupKnown = true;
+        } else if (QFile::exists(at(u"full.bin"_s))) {
+            say(u"choose the backup"_s);
+            const QString backup = at(u"full.bin"_s);
+            whenModal<QFileDialog>([backup](QFileDialog *dialog) { chooseInDialog(dialog, backup); });
+            QTest::mouseClick(child<QPushButton>("cmdBackup"), Qt::LeftButton);
+            m_backup = m_backupKnown = true;
+        }
+        break;
+    case 4: // away and back: the window looks again
+        say(u"come back"_s);
+        elsewhere.show();
+        EXPECT_TRUE(activate(elsewhere));
+        // A box that came up meanwhile holds the window back until it is
+        // answered: then a second click.
+        for (int click = 0; click < 2 && !window.isActiveWindow(); ++click) {
+            window.activateWindow();
+            waitUntil([&] { return window.isActiveWindow(); }, 1500);
+        }
+        EXPECT_TRUE(window.isActiveWindow());
+        break;
+    case 5: { // the filter typed in, then Escape
+        const QString typed = dice(2) ? u"1"_s + QString::number(dice(10)) : u"Патч"_s;
+        say(u"filter "_s + typed + u", Escape"_s);
+        tabs->setCurrentIndex(folderTab);
+        auto *filter = child<QLineEdit>("txtFilter");
+        for (const QChar c : typed)
+            QTest::sendKeyEvent(QTest::Click, filter, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::keyClick(filter, Qt::Key_Escape);
+        EXPECT_TRUE(filter->text().isEmpty());
+        break;
+    }
+    case 6:
+    case 7: { // a patch of the folder appended: Enter, held down or not, or a double-click
+        tabs->setCurrentIndex(folderTab);
+        QListView *list = folderList();
+        if (list->model()->rowCount() == 0) {
+            say(u"nothing to append in the fourth tab"_s);
+            break;
+        }
+        const QModelIndex index = list->model()->index(dice(list->model()->rowCount()), 0);
+        const QString path = index.data(pathRole).toString();
+        if (dice(2)) {
+            const bool held = dice(2);
+            say(u"Enter"_s + (held ? u" held down"_s : QString()) + u" on "_s + path);
+            list->setCurrentIndex(index);
+            QTest::sendKeyEvent(QTest::Press, list, Qt::Key_Return, QString(), Qt::NoModifier);
+            for (int repeat = 0; held && repeat < 2; ++repeat) {
+                QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+                QApplication::sendEvent(list, &again);
+            }
+            QTest::sendKeyEvent(QTest::Release, list, Qt::Key_Return, QString(), Qt::NoModifier);
+        } else {
+            say(u"double-click on "_s + path);
+            const QPoint point = list->visualRect(index).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, point);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
+        }
+        appended(path);
+        break;
+    }
+    case 8: { // one of the twenty appended
+        const char *lists[] = {"lstDel", "lstFast", "lstOther"};
+        const int tab = dice(3);
+        const int row = dice(child<QListWidget>(lists[tab])->count());
+        say(u"pick %1 row %2"_s.arg(QLatin1String(lists[tab])).arg(row));
+        pick(tab, lists[tab], row);
+        appended(QDir(folder.path()).filePath(u"%1%2.h"_s.arg(QChar(u"dfo"[tab])).arg(row)));
+        break;
+    }
+    case 9:
+        say(u"clear"_s);
+        QTest::mouseClick(child<QPushButton>("cmdClear"), Qt::LeftButton);
+        m_text.clear();
+        break;
+    case 10:
+    case 11: { // handed over, and the box answered either way
+        say(u"hand over"_s);
+        const QByteArray before = folder.read(u"tmp.vkp"_s);
+        // A backup that no longer reads stops the hand-over: nothing is written.
+        const bool backupGone = !child<QLabel>("lblBackup")->toolTip().isEmpty() && !QFile::exists(at(u"full.bin"_s));
+        m_handedOver.reset();
+        m_boxTexts.clear();
+        QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+        QByteArray expected;
+        encodeCodePage(m_text + u"\r\n"_s, expected);
+        EXPECT_EQ(folder.read(u"tmp.vkp"_s), m_handedOver.value_or(!backupGone) ? expected : before);
+        if (backupGone) {
+            m_backup = false;
+            m_backupKnown = true;
+        }
+        for (const QString &text : m_boxTexts) {
+            QStringList items = text.split(u'\n').filter(u"• "_s);
+            EXPECT_EQ(std::set<QString>(items.begin(), items.end()).size(), std::size_t(items.size())) << "a pair named twice:\n"
+                                                                                                      << text.toStdString();
+        }
+        break;
+    }
+    default: { // listings slowed, or not
+        const int pause = std::array{0, 0, 1, 4}[dice(4)];
+        say(u"listings pause %1 ms a file"_s.arg(pause));
+        FolderLister::setPause(std::chrono::milliseconds(pause));
+    }
+    }
+}
+
+// What holds after any step; what the tab shows, once the listing under way
+// is over.
+void Actions::check(bool settle)
+{
+    EXPECT_EQ(patchText(), m_text);
+    if (reading())
+        return; // nothing of the folder before is counted meanwhile
+    if (!settle)
+        return;
+    EXPECT_TRUE(waitUntil([&] { return !reading(); }, 20000)) << "a listing never ended";
+    EXPECT_EQ(child<QLabel>("lblFolder")->toolTip(), m_shown);
+    // The backup in use, as the window says; what it says must be so where
+    // the person's actions tell, and the marks agree with it everywhere.
+    const bool inUse = !child<QLabel>("lblBackup")->toolTip().isEmpty();
+    if (!m_backupKnown && !inUse) { // a look found it gone, and said so
+        m_backup = false;
+        m_backupKnown = true;
+    }
+    if (m_backupKnown)
+        EXPECT_EQ(inUse, m_backup);
+    const auto marked = [](const QString &about) { return about.contains(u"копии прошивки «full.bin»"_s); };
+    QAbstractItemModel *rows = folderList()->model();
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QString about = rows->index(row, 0).data(Qt::AccessibleDescriptionRole).toString();
+        if (!about.startsWith(u"Патч в таком виде ничего не меняет"_s)) {
+            EXPECT_EQ(marked(about), inUse) << about.toStdString();
+        }
+    }
+    auto *entries = child<QListWidget>("lstOther");
+    for (int row = 0; row < entries->count(); ++row) {
+        const QString about = entries->item(row)->data(Qt::AccessibleDescriptionRole).toString();
+        if (!about.startsWith(u"Файла"_s)) {
+            EXPECT_EQ(marked(about), inUse) << about.toStdString();
+        }
+    }
+}
+
+TEST_P(Actions, HoldWhateverTheirOrder)
+{
+    bool given = false;
+    const unsigned seed = qEnvironmentVariableIntValue("KELVARINE_ACTIONS_SEED", &given);
+    const int steps = qEnvironmentVariableIsSet("KELVARINE_ACTIONS_STEPS") ? qEnvironmentVariableIntValue("KELVARINE_ACTIONS_STEPS") : 100;
+    run(given ? seed : GetParam(), steps);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Actions, ::testing::Values(1u, 2u, 3u, 4u));
+
+} // namespace
