@@ -48,4 +48,12 @@ TEST(EntryView, MarksWhatCountsMost)
     EXPECT_EQ(image(entryMark(plain, true)), image(blankIcon()));
     EXPECT_TRUE(entryMark(plain, false).isNull());
     EXPECT_TRUE(hasMark(other) && hasMark(fits) && !hasMark(plain));
+
+    // A patch that writes nothing as it stands says so, whoever it was written for.
+    EntryState nothing = empty;
+    nothing.writesNothing = true;
+    EXPECT_EQ(image(entryMark(nothing, false)), image(writesNothingIcon()));
+    nothing.header.target.reset();
+    EXPECT_TRUE(hasMark(nothing));
+    EXPECT_NE(image(writesNothingIcon()), image(otherPhoneIcon()));
 }

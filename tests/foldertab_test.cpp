@@ -1,6 +1,7 @@
 // The fourth tab: a folder of made-up patches in the collection's layout,
 // listed by their own names, narrowed as a filter is typed, marked, and
 // appended as the twenty are.
+#include "folderlister.h"
 #include "support/printers.h"
 #include "support/wait.h"
 #include "support/windowdriver.h"
@@ -63,6 +64,9 @@ protected:
     void chooseFolder(const QString &chosen)
     {
         whenModal<QFileDialog>([chosen](QFileDialog *dialog) { chooseInDialog(dialog, chosen); });
+        // A shortcut reaches an active window only: after a box the platform
+        // makes it active again in its own time.
+        EXPECT_TRUE(window.isActiveWindow() || activate(window));
         QTest::keyClick(child<QTabWidget>("SSTab1")->tabBar(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
         waitForList();
     }
@@ -160,6 +164,94 @@ TEST_F(FolderOfPatches, TakesDroppedFoldersAndPatchesAndFollowsTheFolder)
     WAIT_FOR(shown.text.startsWith(u"Не удалось открыть папку с патчами."_s));
     EXPECT_TRUE(shown.text.contains(u"папка не найдена"_s));
     EXPECT_TRUE(rows().isEmpty());
+}
+
+// What the tab keeps through what comes between: the patch the person stood
+// on, the folder when the dialog is cancelled, no count of the folder before
+// while one is read; the number a patch's header gives, whatever its file's
+// name; a patch dropped says what a double-click would.
+TEST_F(FolderOfPatches, KeepsWhatThePersonChoseWhileOthersComeAndGo)
+{
+    patch(u"templates.vkp"_s, u";CX70v50\r\n;Шаблон\r\n;PatchID: 3377\r\n;1030: 10 xx\r\n"_s);
+    chooseFolder(collection());
+    ASSERT_EQ(rows(), (QStringList{u"Большой шрифт"_s, u"Позиционирование экрана"_s, u"Часы"_s, u"Шаблон"_s}));
+    EXPECT_EQ(count(), u"Показано 4 из 4. Ещё 1 файл в папке — не патчи."_s);
+    EXPECT_TRUE(about(3).startsWith(u"Патч в таком виде ничего не меняет"_s)) << about(3).toStdString();
+    EXPECT_NE(mark(3), mark(1));
+
+    auto *filter = child<QLineEdit>("txtFilter");
+    QTest::keyClicks(filter, u"3377"_s);
+    EXPECT_EQ(rows(), QStringList{u"Шаблон"_s});
+    QTest::keyClick(filter, Qt::Key_Escape);
+
+    // A patch came while the window was away: the rows are laid out anew.
+    selectRow(2);
+    elsewhere.show();
+    ASSERT_TRUE(activate(elsewhere));
+    patch(u"1-New.vkp"_s, u";CX70v50\r\n;Аа новый\r\n1040: 10 5E\r\n"_s);
+    ASSERT_TRUE(activate(window));
+    waitForList();
+    ASSERT_EQ(rows().size(), 5);
+    EXPECT_EQ(list()->currentIndex().data().toString(), u"Часы"_s);
+
+    // Cancelled where it shows another folder: that one is not taken.
+    const QString elsewhereFolder = folder.root();
+    whenModal<QFileDialog>([elsewhereFolder](QFileDialog *dialog) {
+        dialog->setDirectory(elsewhereFolder);
+        dialog->reject();
+    });
+    QTest::mouseClick(child<QPushButton>("cmdFolder"), Qt::LeftButton);
+    waitForList();
+    EXPECT_EQ(child<QLabel>("lblFolder")->toolTip(), QDir::toNativeSeparators(collection()));
+    EXPECT_EQ(rows().size(), 5);
+
+    // Another folder, read slowly: nothing counted of the one before meanwhile.
+    QDir(folder.root()).mkdir(u"slow"_s);
+    for (int i = 0; i < 20; ++i)
+        patch(u"../slow/%1.vkp"_s.arg(i), u";CX70v50\r\n;Медленный %1\r\n1000: 10 5E\r\n"_s.arg(i));
+    FolderLister::setPause(std::chrono::milliseconds(50));
+    dropFiles(list()->viewport(), {QDir::cleanPath(collection() + u"/../slow"_s)});
+    EXPECT_EQ(count(), u"Читаю папку…"_s);
+    FolderLister::setPause({});
+    waitForList();
+    EXPECT_EQ(count(), u"Показано 20 из 20."_s);
+
+    // Enter held down appends once; a patch for another firmware dropped is said so.
+    selectRow(0);
+    QTest::sendKeyEvent(QTest::Press, list(), Qt::Key_Return, QString(), Qt::NoModifier);
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(list(), &again);
+    EXPECT_EQ(patchText().count(u";CX70v50"_s), 1);
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    dropFiles(list()->viewport(), {collection() + u"/2040-Big font.vkp"_s});
+    WAIT_FOR(!shown.text.isEmpty());
+    EXPECT_TRUE(shown.text.startsWith(u"Патч добавлен, но он написан не для этого телефона или прошивки."_s)) << shown.text.toStdString();
+}
+
+// The whole collection chosen, with no folder for this phone: the phones'
+// folders it has, five by name and how many more.
+TEST_F(FolderOfPatches, NamesFiveOfTheCollectionsFoldersAndCountsTheRest)
+{
+    const struct {
+        int folders;
+        const char *said; // the end of what is said
+    } cases[] = {
+        {5, "C1v1, C2v1, C3v1, C4v1, C5v1. Выберите папку CX70v50."},
+        {6, "C1v1, C2v1, C3v1, C4v1, C5v1 и ещё 1. Выберите папку CX70v50."},
+    };
+    // All made first: the dialog may not see a folder made after it looked.
+    for (const auto &c : cases) {
+        for (int i = 1; i <= c.folders; ++i)
+            QDir().mkpath(folder.root() + u"/all%1/C%2v1"_s.arg(c.folders).arg(i));
+    }
+    for (const auto &c : cases) {
+        Shown shown;
+        whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+        chooseFolder(folder.root() + u"/all%1"_s.arg(c.folders));
+        WAIT_FOR(!shown.text.isEmpty());
+        EXPECT_TRUE(shown.text.endsWith(QString::fromUtf8(c.said))) << shown.text.toStdString();
+    }
 }
 
 // Two patches of 300 records each that write the same bytes: named once.

@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QRandomGenerator>
@@ -423,6 +424,38 @@ TEST_F(Window, LooksAtThePatchFilesWhenItComesBackNotWhenItLeaves)
     ASSERT_TRUE(activate(window));
     EXPECT_TRUE(drawnGrey(window, "lstDel", 2));
     EXPECT_FALSE(drawnGrey(window, "lstDel", 5));
+}
+
+// Each list keeps room for a mark where one of its own entries has one; a
+// list on a desktop that opens items with one click still appends only on
+// a double-click or Enter.
+TEST_F(Window, KeepsRoomForAMarkInEachListByItselfAndAppendsOnADoubleClickOnly)
+{
+    folder.write(u"d8.h"_s, ";S65v58\r\n;Clock\r\nA0: 01\r\n");
+    folder.write(u"f0.h"_s, "A0: 02\r\n");
+    comeBack();
+    const auto icon = [&](const char *list, int row) { return child<QListWidget>(list)->item(row)->icon(); };
+    EXPECT_FALSE(icon("lstDel", 8).isNull());
+    EXPECT_FALSE(icon("lstDel", 0).isNull()); // room, beside the one marked
+    EXPECT_TRUE(icon("lstFast", 0).isNull());
+
+    class OneClick : public QProxyStyle
+    {
+    public:
+        int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *data) const override
+        {
+            return hint == SH_ItemView_ActivateItemOnSingleClick ? 1 : QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    } oneClick;
+    auto *list = child<QListWidget>("lstFast");
+    list->setStyle(&oneClick);
+    child<QTabWidget>("SSTab1")->setCurrentIndex(1);
+    const QPoint at = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(patchText(), u""_s);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(patchText(), u"\r\nA0: 02\r\n"_s);
+    list->setStyle(nullptr);
 }
 
 // A file that leaves an offset on shifts every patch added after it.

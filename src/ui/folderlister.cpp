@@ -81,8 +81,9 @@ void FolderLister::start(const Request &request)
 void FolderLister::finished(Run *run)
 {
     run->thread.join();
-    const bool wanted = run == m_runs.back().get() && m_wanted && !run->watcher.isCanceled()
-        && run->watcher.future().resultCount() > 0;
+    // Only the last run can be wanted: every one before it was stopped, or
+    // had ended but not yet been told when a later request came.
+    const bool wanted = run == m_runs.back().get() && m_wanted;
     std::optional<FolderListing> listing;
     if (wanted)
         listing = run->watcher.result();
