@@ -194,7 +194,31 @@ void ChooseBackup(benchmark::State &state)
 
 } // namespace
 
+// Runs of empty comment lines between two patches of the collection that
+// write the same bytes: the check of 40,000 such lines against that of
+// 20,000, twice. Each header is read from its own line only, so the check
+// grows with the text, and the ratio stays near 1 (it was 2 and rising).
+QString headersText(int emptyComments)
+{
+    return QStringLiteral(";CX70v50\r\n;Один\r\n100: 01 02\r\n") + QStringLiteral(";\r\n").repeated(emptyComments)
+        + QStringLiteral(";CX70v50\r\n;Два\r\n100: 01 03\r\n");
+}
+
+void HeadersInALongText(benchmark::State &state)
+{
+    const QString longer = headersText(40'000), shorter = headersText(20'000);
+    const auto checked = [&](const QString &text) {
+        QString warning;
+        const double seconds = secondsTaken([&] { warning = check(text, nullptr); });
+        if (!warning.contains(QStringLiteral("«Один» и «Два»")))
+            state.SkipWithError("the two patches were not named");
+        return seconds;
+    };
+    timeInTurns(state, 21, [&] { return checked(longer); }, [&] { return checked(shorter) + checked(shorter); });
+}
+
 BENCHMARK(Check)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CheckWithLargeBackup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CheckWithSmallBackup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(HeadersInALongText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(ChooseBackup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8)->Repetitions(9);

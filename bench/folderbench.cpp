@@ -6,44 +6,18 @@
 #include "stopwatch.h"
 
 #include "patchfolder/patchfolder.h"
+#include "support/madeup.h"
 #include "support/programfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <benchmark/benchmark.h>
-#include <cmath>
 
 namespace {
 
 constexpr int collectionPatches = 238;
 constexpr qint64 backupBytes = 32 * 1024 * 1024;
-
-// How many records the `i`th patch has: most a few dozen, some hundreds, a
-// few thousands, spread evenly on a logarithmic scale from 3 to 2,000; and
-// one bundle of others, of about 3 MB, as the largest real patches are.
-int recordsOf(int i)
-{
-    if (i == 0)
-        return 90'000;
-    const double spread = std::fmod(i * 0.6180339887, 1.0);
-    return int(3 * std::pow(2000.0 / 3, spread));
-}
-
-// A made-up patch in the collection's layout, its records of one old and one
-// new byte each, at addresses of its own inside the backup.
-QByteArray madeUpPatch(int i, int records)
-{
-    QByteArray text = "; CX70v50\r\n; \xCF\xE0\xF2\xF7 " + QByteArray::number(i) // "Патч N"
-                      + "\r\n; Patch " + QByteArray::number(i) + "\r\n; (c) nobody\r\n; Version: \r\n; PatchID: "
-                      + QByteArray::number(1000 + i) + "\r\n; Details: https://example.org/" + QByteArray::number(i) + "\r\n";
-    const quint32 first = 0x100000 + quint32(i % 97) * 0x40000 + quint32(i) * 0x100;
-    for (int r = 0; r < records; ++r) {
-        char line[40];
-        text += QByteArrayView(line, qsnprintf(line, sizeof line, "%08X: %02X %02X\r\n", first + 2 * quint32(r), r & 0x7F, 0x5E));
-    }
-    return text;
-}
 
 void write(const QString &path, const QByteArray &bytes)
 {
@@ -52,31 +26,26 @@ void write(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// `copies` times the collection's 238 patches, with an archive and a picture
-// beside every tenth; and a backup holding the old bytes of every record.
+// `copies` times the collection's folder for this phone, with the files that
+// stand beside its patches.
 QString madeUpCollection(const ProgramFolder &folder, const QString &name, int copies)
 {
     const QString path = QDir(folder.root()).filePath(name);
-    QDir().mkpath(path);
-    for (int i = 0; i < collectionPatches * copies; ++i) {
-        write(QDir(path).filePath(QStringLiteral("%1-made_up.vkp").arg(i)), madeUpPatch(i, recordsOf(i % collectionPatches)));
-        if (i % 10 == 0)
-            write(QDir(path).filePath(QStringLiteral("%1-pictures.zip").arg(i)), QByteArray("PK\3\4\0\0", 6).repeated(100));
+    std::vector<MadeUpPatch> all;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (MadeUpPatch &patch : madeUpPatches(collectionPatches, backupBytes)) {
+            patch.fileName.prepend(QStringLiteral("%1-").arg(copy));
+            all.push_back(std::move(patch));
+        }
     }
+    writeMadeUp(path, all);
     return path;
 }
 
 std::optional<Backup> madeUpBackup(const ProgramFolder &folder)
 {
-    // The old bytes: r & 0x7F, as each patch writes them.
-    QByteArray flash(backupBytes, '\0');
-    for (int i = 0; i < collectionPatches; ++i) {
-        const quint32 first = 0x100000 + quint32(i % 97) * 0x40000 + quint32(i) * 0x100;
-        for (int r = 0; r < recordsOf(i) && first + 2 * quint32(r) < backupBytes; ++r)
-            flash[first + 2 * r] = char(r & 0x7F);
-    }
     const QString path = QDir(folder.root()).filePath(QStringLiteral("full.bin"));
-    write(path, flash);
+    write(path, madeUpFlash(madeUpPatches(collectionPatches, backupBytes), backupBytes));
     Backup backup;
     if (chooseBackup(path, backup))
         return std::nullopt;
@@ -89,6 +58,7 @@ double listing(benchmark::State &state, const QString &folder, const std::option
     PatchFolder listed;
     Status failure, backupFailure;
     const double seconds = secondsTaken([&] { failure = listPatchFolder(folder, backup, memory, listed, backupFailure); });
+    // Every patch listed, those that write nothing as they stand too.
     if (failure || backupFailure || listed.patches.size() % collectionPatches != 0)
         state.SkipWithError("the folder was not listed whole");
     return seconds;
