@@ -1,6 +1,7 @@
 #include "entries/entrystate.h"
 
 #include "assembly/assembly.h"
+#include "runtime/codepage.h"
 #include "support/ordinaryuser.h"
 #include "support/printers.h"
 #include "support/programfolder.h"
@@ -87,6 +88,11 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
     QDir(folder.path()).mkdir(u"o0.h"_s);
     folder.write(u"o1.h"_s, "; nothing to compare");
     folder.write(u"o3.h"_s, ";CX70v50\r\n;Choose\r\n\r\n;17337A0: 00 xx ;x-start\r\n");
+    folder.write(u"o4.h"_s, ";S65v58\r\n;Clock\r\n1005: 33 5E\r\n");
+    const QString longName = u"Длинное название "_s.repeated(12); // 204 characters
+    QByteArray longFile = ";CX70v50\r\n;";
+    encodeCodePage(longName, longFile);
+    folder.write(u"o5.h"_s, longFile + "\r\n1006: 33 5E\r\n");
     Backup backup;
     ASSERT_FALSE(chooseBackup(folder.file(u"../full.bin"_s), backup));
     Status failure;
@@ -111,6 +117,14 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
         {15, EntryState::File::Present, PatchState::NoRecords,
          u"Патч в таком виде ничего не меняет: его записи закомментированы или ждут значений.\n"
          u"Прочтите его описание и поправьте текст перед прошивкой.\n\nCX70v50\nChoose\n\n17337A0: 00 xx ;x-start"_s},
+        // Written for another phone, and the backup says it fits this one: no
+        // advice to check what the backup has checked.
+        {16, EntryState::File::Present, PatchState::NotApplied,
+         u"Патч написан для S65v58, а эта программа — для CX70v50.\n\nПатча нет в копии прошивки «full.bin»,\n"
+         u"и он к ней подходит.\n\nS65v58\nClock"_s},
+        // A name longer than a line of the description, whole.
+        {17, EntryState::File::Present, PatchState::NotApplied,
+         u"Патча нет в копии прошивки «full.bin»,\nи он к ней подходит.\n\nCX70v50\n"_s + longName.trimmed()},
     };
     for (const auto &c : cases) {
         const EntryState &state = states[c.at];
@@ -118,6 +132,7 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
         EXPECT_EQ(state.backup, c.state) << c.at;
         EXPECT_TRUE(entryAbout(state).startsWith(c.about)) << entryAbout(state).toStdString();
     }
+    EXPECT_EQ(states[17].header.name, longName.trimmed());
 
     // The backup gone: said once, and no entry has a state against it;
     // with no file to look at, nothing is checked, and nothing said.

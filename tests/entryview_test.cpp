@@ -43,7 +43,12 @@ TEST(EntryView, MarksWhatCountsMost)
     empty.backup = PatchState::NoRecords;
     const EntryState plain;
     EXPECT_EQ(image(entryMark(other, false)), image(otherPhoneIcon()));
-    EXPECT_EQ(image(entryMark(fits, false)), image(stateIcon(PatchState::NotApplied)));
+    // For another phone, with the backup's verdict: the verdict's mark, with the violet corner.
+    const QImage both = image(entryMark(fits, false));
+    EXPECT_EQ(both, image(stateIconForAnotherPhone(PatchState::NotApplied)));
+    EXPECT_NE(both, image(stateIcon(PatchState::NotApplied)));
+    EXPECT_EQ(both.pixelColor(14, 10), QColor(0x6A, 0x1B, 0x9A));
+    EXPECT_EQ(both.pixelColor(3, 8), image(stateIcon(PatchState::NotApplied)).pixelColor(3, 8));
     EXPECT_EQ(image(entryMark(empty, false)), image(otherPhoneIcon()));
     EXPECT_EQ(image(entryMark(plain, true)), image(blankIcon()));
     EXPECT_TRUE(entryMark(plain, false).isNull());

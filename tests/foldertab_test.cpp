@@ -1,6 +1,7 @@
 // The fourth tab: a folder of made-up patches in the collection's layout,
 // listed by their own names, narrowed as a filter is typed, marked, and
 // appended as the twenty are.
+#include "countline.h"
 #include "folderlister.h"
 #include "support/printers.h"
 #include "support/wait.h"
@@ -81,7 +82,7 @@ TEST_F(FolderOfPatches, ListsFiltersMarksAndAppends)
     chooseFolder(collection());
     EXPECT_EQ(child<QTabWidget>("SSTab1")->currentIndex(), 3);
     EXPECT_EQ(rows(), (QStringList{u"Большой шрифт"_s, u"Позиционирование экрана"_s, u"Часы"_s}));
-    EXPECT_EQ(count(), u"Показано 3 из 3. Ещё 1 файл в папке — не патчи."_s);
+    EXPECT_EQ(count(), u"Показано 3 из 3. Ещё 1 файл в папке — не патч."_s);
 
     // What is typed narrows the list at once: a name, a number, a file's name.
     auto *filter = child<QLineEdit>("txtFilter");
@@ -98,7 +99,7 @@ TEST_F(FolderOfPatches, ListsFiltersMarksAndAppends)
             QTest::sendKeyEvent(QTest::Click, filter, Qt::Key_unknown, QString(c), Qt::NoModifier);
         EXPECT_EQ(rows(), f.rows) << f.typed;
     }
-    EXPECT_EQ(count(), u"Показано 0 из 3. Ещё 1 файл в папке — не патчи."_s);
+    EXPECT_EQ(count(), u"Показано 0 из 3. Ещё 1 файл в папке — не патч."_s);
     QTest::keyClick(filter, Qt::Key_Escape);
     EXPECT_EQ(rows().size(), 3);
 
@@ -175,7 +176,7 @@ TEST_F(FolderOfPatches, KeepsWhatThePersonChoseWhileOthersComeAndGo)
     patch(u"templates.vkp"_s, u";CX70v50\r\n;Шаблон\r\n;PatchID: 3377\r\n;1030: 10 xx\r\n"_s);
     chooseFolder(collection());
     ASSERT_EQ(rows(), (QStringList{u"Большой шрифт"_s, u"Позиционирование экрана"_s, u"Часы"_s, u"Шаблон"_s}));
-    EXPECT_EQ(count(), u"Показано 4 из 4. Ещё 1 файл в папке — не патчи."_s);
+    EXPECT_EQ(count(), u"Показано 4 из 4. Ещё 1 файл в папке — не патч."_s);
     EXPECT_TRUE(about(3).startsWith(u"Патч в таком виде ничего не меняет"_s)) << about(3).toStdString();
     EXPECT_NE(mark(3), mark(1));
 
@@ -280,4 +281,53 @@ TEST_F(FolderOfPatches, TheBoxBeforeAFlashSpeaksOfPatchesNotLines)
 TEST(Waiting, InVainFailsTheTest)
 {
     EXPECT_NONFATAL_FAILURE(WAIT_FOR_WITHIN(false, 100), "waited in vain for false");
+}
+
+// The line under the list, for each count as Russian says it; every file of
+// the folder counted in it.
+TEST(CountLine, SaysEachCountInItsOwnForm)
+{
+    const struct {
+        qint64 n;
+        const char *withPatches; // beside 3 patches shown of 3
+        const char *alone;       // in a folder with no patch
+        const char *named;       // files named otherwise, beside 3 patches
+    } cases[] = {
+        {1, "Показано 3 из 3. Ещё 1 файл в папке — не патч.", "В папке нет патчей: 1 файл в ней — не патч.",
+         "Показано 3 из 3. Ещё 1 файл с именем в другой кодировке: программа не может его открыть, переименуйте его."},
+        {2, "Показано 3 из 3. Ещё 2 файла в папке — не патчи.", "В папке нет патчей: 2 файла в ней — не патчи.",
+         "Показано 3 из 3. Ещё 2 файла с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+        {5, "Показано 3 из 3. Ещё 5 файлов в папке — не патчи.", "В папке нет патчей: 5 файлов в ней — не патчи.",
+         "Показано 3 из 3. Ещё 5 файлов с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+        {11, "Показано 3 из 3. Ещё 11 файлов в папке — не патчи.", "В папке нет патчей: 11 файлов в ней — не патчи.",
+         "Показано 3 из 3. Ещё 11 файлов с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+        {21, "Показано 3 из 3. Ещё 21 файл в папке — не патч.", "В папке нет патчей: 21 файл в ней — не патч.",
+         "Показано 3 из 3. Ещё 21 файл с именем в другой кодировке: программа не может его открыть, переименуйте его."},
+        {101, "Показано 3 из 3. Ещё 101 файл в папке — не патч.", "В папке нет патчей: 101 файл в ней — не патч.",
+         "Показано 3 из 3. Ещё 101 файл с именем в другой кодировке: программа не может его открыть, переименуйте его."},
+        {111, "Показано 3 из 3. Ещё 111 файлов в папке — не патчи.", "В папке нет патчей: 111 файлов в ней — не патчи.",
+         "Показано 3 из 3. Ещё 111 файлов с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(countLine({true, false, 3, 3, int(c.n), 0, {}}), QString::fromUtf8(c.withPatches)) << c.n;
+        EXPECT_EQ(countLine({true, false, 0, 0, int(c.n), 0, {}}), QString::fromUtf8(c.alone)) << c.n;
+        EXPECT_EQ(countLine({true, false, 3, 3, 0, int(c.n), {}}), QString::fromUtf8(c.named)) << c.n;
+    }
+    const struct {
+        const char *name;
+        FolderCount count;
+        const char *said;
+    } states[] = {
+        {"none chosen", {}, "Выберите папку с патчами или перетащите её сюда."},
+        {"being read, after a folder with others", {true, true, 3, 3, 5, 2, {}}, "Читаю папку…"},
+        {"no patch, nothing else", {true, false, 0, 0, 0, 0, {}}, "В папке нет патчей."},
+        {"filtered", {true, false, 0, 238, 0, 0, {}}, "Показано 0 из 238."},
+        {"only phone folders", {true, false, 0, 0, 0, 0, {u"S65v58"_s}}, "В папке нет патчей, а есть папки для других телефонов: S65v58."},
+        {"phone folders and a readme", {true, false, 0, 0, 1, 0, {u"S65v58"_s}},
+         "В папке нет патчей: 1 файл в ней — не патч. Есть папки для других телефонов: S65v58."},
+        {"only names in another encoding", {true, false, 0, 0, 0, 2, {}},
+         "2 файла с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+    };
+    for (const auto &s : states)
+        EXPECT_EQ(countLine(s.count), QString::fromUtf8(s.said)) << s.name;
 }

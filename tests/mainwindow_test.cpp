@@ -38,6 +38,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <vector>
 #include <gtest/gtest.h>
 
@@ -138,25 +139,59 @@ TEST(Startup, WarnsBeforeTheWindowShowsHoweverTheWarningIsClosed)
     }
 }
 
-TEST_F(Window, KeepsItsLayoutAndFocusOrder)
+// Drawn at its smallest size; grown, the lists and the text take the room,
+// half each, and the buttons keep their size and place at the bottom.
+TEST_F(Window, KeepsItsLayoutAtEverySizeAndItsFocusOrder)
 {
     EXPECT_EQ(window.size(), QSize(459, 611));
-    window.resize(800, 900); // nothing would follow the frame
-    EXPECT_EQ(window.size(), QSize(459, 611));
+    EXPECT_EQ(window.minimumSize(), QSize(459, 611));
+    std::map<QByteArray, QSize> drawn; // the lists' sizes at the drawn size
     const struct {
-        const char *name;
-        QRect geometry;
-    } controls[] = {
-        {"SSTab1", {0, 0, 457, 249}},
-        {"txtPath", {0, 256, 457, 305}},
-        {"vklay", {280, 568, 81, 41}},
-        {"cmdClear", {368, 568, 81, 41}},
-        {"cmdBackup", {0, 568, 272, 22}},
-        {"lblBackup", {2, 591, 246, 18}},
-        {"cmdNoBackup", {250, 590, 22, 20}},
-    };
-    for (const auto &c : controls)
-        EXPECT_EQ(child<QWidget>(c.name)->geometry(), c.geometry) << c.name;
+        QSize asked, size;
+    } sizes[] = {{{459, 611}, {459, 611}}, {{1259, 1011}, {1259, 1011}}, {{1260, 1012}, {1260, 1012}}, {{300, 200}, {459, 611}}};
+    for (const auto &s : sizes) {
+        window.resize(s.asked);
+        ASSERT_EQ(window.size(), s.size);
+        const int w = s.size.width() - 459, h = s.size.height() - 611;
+        const struct {
+            const char *name;
+            QRect geometry;
+        } controls[] = {
+            {"SSTab1", {0, 0, 457 + w, 249 + h / 2}},
+            {"txtPath", {0, 256 + h / 2, 457 + w, 305 + h - h / 2}},
+            {"vklay", {280 + w, 568 + h, 81, 41}},
+            {"cmdClear", {368 + w, 568 + h, 81, 41}},
+            {"cmdBackup", {0, 568 + h, 272, 22}},
+            {"lblBackup", {2, 591 + h, 246, 18}},
+            {"cmdNoBackup", {250, 590 + h, 22, 20}},
+        };
+        for (const auto &c : controls)
+            EXPECT_EQ(child<QWidget>(c.name)->geometry(), c.geometry) << c.name << " at " << s.size.width() << "x" << s.size.height();
+        // The lists of the tabs grow with them.
+        const struct {
+            int tab;
+            const char *name;
+        } lists[] = {{2, "lstOther"}, {3, "lstFolder"}};
+        for (const auto &list : lists) {
+            child<QTabWidget>("SSTab1")->setCurrentIndex(list.tab);
+            const QSize grown = child<QWidget>(list.name)->size();
+            if (s.size == QSize(459, 611))
+                drawn[list.name] = grown;
+            EXPECT_EQ(grown, drawn[list.name] + QSize(w, h / 2)) << list.name << " at " << s.size.width() << "x" << s.size.height();
+        }
+    }
+    window.resize(459, 611);
+
+    // The line under the folder's list is never cut: it breaks where it must.
+    child<QTabWidget>("SSTab1")->setCurrentIndex(3);
+    auto *count = child<QLabel>("lblFolderCount");
+    for (const QString &text : {count->text(), u"Показано 238 из 238. Ещё 111 файлов в папке — не патчи. Ещё 21 файл с именем в другой "
+                                                u"кодировке: программа не может его открыть, переименуйте его."_s}) {
+        count->setText(text);
+        QApplication::processEvents();
+        EXPECT_LE(count->heightForWidth(count->width()), count->height()) << text.toStdString();
+    }
+    child<QTabWidget>("SSTab1")->setCurrentIndex(2);
 
     // Every tab caption readable in one row.
     const QTabBar *bar = child<QTabWidget>("SSTab1")->tabBar();

@@ -51,7 +51,7 @@ void cannotRead(EntryState &state, const Failure &failure)
 void describe(EntryState &state, QStringView text)
 {
     state.description = patchDescription(text);
-    state.header = patchHeader(state.description);
+    state.header = patchHeader(patchDescription(text, nameLength));
 }
 
 // Whether the file can be read whole, as an append would, and what it says of
@@ -175,7 +175,11 @@ QString entryAbout(const EntryState &state, Listed listed)
         break;
     }
     QStringList parts;
-    if (state.header.forAnotherPhone()) {
+    // Where the backup has a verdict, it is the truth of this phone, and the
+    // header is only said.
+    if (state.header.forAnotherPhone() && state.backup && *state.backup != PatchState::NoRecords) {
+        parts += QStringLiteral("Патч написан для %1, а эта программа — для %2.").arg(state.header.target->text(), thisPhone().text());
+    } else if (state.header.forAnotherPhone()) {
         parts += QStringLiteral("Патч написан для %1, а эта программа — для %2:\nпроверьте, подходит ли он к прошивке телефона.")
                      .arg(state.header.target->text(), thisPhone().text());
     }
@@ -185,8 +189,17 @@ QString entryAbout(const EntryState &state, Listed listed)
     }
     else if (!state.backupWords.isEmpty())
         parts += state.backupWords;
-    if (!state.description.isEmpty())
-        parts += state.description.join(u'\n');
+    if (!state.description.isEmpty()) {
+        // The name whole, where the description cut it.
+        QStringList description = state.description;
+        for (QString &line : description) {
+            if (line.endsWith(u'…') && state.header.name.size() >= line.size() && state.header.name.startsWith(line.chopped(1))) {
+                line = state.header.name;
+                break;
+            }
+        }
+        parts += description.join(u'\n');
+    }
     if (state.description.isEmpty() || listed == Listed::Folder)
         parts += listed == Listed::Folder ? QStringLiteral("Файл: %1").arg(file.fileName()) : file.fileName();
     return parts.join(QStringLiteral("\n\n"));

@@ -5,11 +5,11 @@
 
 namespace {
 
-QString cut(QStringView line)
+QString cut(QStringView line, qsizetype length)
 {
-    if (line.size() <= descriptionLineLength)
+    if (line.size() <= length)
         return line.toString();
-    return line.first(descriptionLineLength - 1).toString() + u'…';
+    return line.first(length - 1).toString() + u'…';
 }
 
 // A line comment's text: its marks (;;;, ///, ##) go, whatever their number.
@@ -34,7 +34,7 @@ QStringView withoutByteOrderMark(QStringView line)
     return line;
 }
 
-QStringList patchDescription(QStringView text)
+QStringList patchDescription(QStringView text, qsizetype lineLength)
 {
     QStringList lines;
     qsizetype blanks = 0; // empty lines since the last one with words, not yet kept
@@ -79,10 +79,10 @@ QStringList patchDescription(QStringView text)
             break;
         for (; blanks > 0; --blanks)
             lines += QString();
-        lines += cut(line);
+        lines += cut(line, lineLength);
         header = header || (lines.size() == 1 && phoneFirmware(line));
     }
     if (more)
-        lines.back() = lines.back().left(descriptionLineLength - 1) + u'…';
+        lines.back() = lines.back().left(lineLength - 1) + u'…';
     return lines;
 }

@@ -35,7 +35,7 @@ std::vector<HeaderAt> headersInText(QStringView text)
             while (content.startsWith(u';'))
                 content = content.sliced(1);
             if (phoneFirmware(content)) {
-                const PatchHeader header = patchHeader(patchDescription(text.sliced(start)));
+                const PatchHeader header = patchHeader(patchDescription(text.sliced(start), nameLength));
                 if (!header.name.isEmpty())
                     found.push_back({line, header});
             }

@@ -1,10 +1,14 @@
 #include "words.h"
 
-QString plural(qint64 n, QStringView one, QStringView few, QStringView many)
+QStringView formFor(qint64 n, QStringView one, QStringView few, QStringView many)
 {
     const qint64 tens = n % 100, units = n % 10;
-    const QStringView word = (tens >= 11 && tens <= 14) ? many : units == 1 ? one : (units >= 2 && units <= 4) ? few : many;
-    return QString::number(n) + u' ' + word.toString();
+    return (tens >= 11 && tens <= 14) ? many : units == 1 ? one : (units >= 2 && units <= 4) ? few : many;
+}
+
+QString plural(qint64 n, QStringView one, QStringView few, QStringView many)
+{
+    return QString::number(n) + u' ' + formFor(n, one, few, many).toString();
 }
 
 QString offsetText(qint64 offset)

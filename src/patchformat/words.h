@@ -9,6 +9,8 @@
 // `n` and the form of a noun that goes with it: one (1, 21), few (2–4, 22)
 // or many (5–20, 11–14, 25).
 QString plural(qint64 n, QStringView one, QStringView few, QStringView many);
+// Only the form, for a word that agrees with the count: "не патч", "не патчи".
+QStringView formFor(qint64 n, QStringView one, QStringView few, QStringView many);
 
 // An offset, an address, a pragma line as a patch writes them.
 QString offsetText(qint64 offset);

@@ -12,9 +12,9 @@ bool hasMark(const EntryState &state)
 
 QIcon entryMark(const EntryState &state, bool keepRoom)
 {
-    // What the backup shows outweighs what a header says.
+    // What the backup shows outweighs what a header says, which is still shown.
     if (state.backup && *state.backup != PatchState::NoRecords)
-        return stateIcon(*state.backup);
+        return state.header.forAnotherPhone() ? stateIconForAnotherPhone(*state.backup) : stateIcon(*state.backup);
     if (state.writesNothing)
         return writesNothingIcon();
     if (state.header.forAnotherPhone())

@@ -1,7 +1,7 @@
 #include "foldertab.h"
 
+#include "countline.h"
 #include "entryview.h"
-#include "patchformat/words.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,16 +34,6 @@ QStandardItem *rowOf(const EntryState &state, bool keepRoom, const QBrush &grey)
     return item;
 }
 
-// Up to five names, then how many more.
-QString someOf(const QStringList &names)
-{
-    constexpr qsizetype most = 5;
-    QString some = names.first(std::min(most, names.size())).join(QStringLiteral(", "));
-    if (names.size() > most)
-        some += QStringLiteral(" и ещё %1").arg(names.size() - most);
-    return some;
-}
-
 } // namespace
 
 FolderTab::FolderTab(Widgets widgets, Calls calls)
@@ -66,6 +56,7 @@ FolderTab::FolderTab(Widgets widgets, Calls calls)
             [this](const QModelIndex &index) { m_calls.append(index.data(PathRole).toString()); });
     m_widgets.list->installEventFilter(this);
     m_widgets.filter->installEventFilter(this);
+    m_widgets.folder->installEventFilter(this);
     showCount();
 }
 
@@ -83,9 +74,12 @@ void FolderTab::refresh(const std::optional<Backup> &backup)
     showCount();
 }
 
-// Enter on a patch appends it, once a press; Escape in the filter empties it.
+// Enter on a patch appends it, once a press; Escape in the filter empties it;
+// the folder's path is shortened anew as its label grows or shrinks.
 bool FolderTab::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_widgets.folder && event->type() == QEvent::Resize)
+        showFolder();
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
@@ -158,34 +152,23 @@ void FolderTab::show(const PatchFolder &folder)
         if (m_filter->index(row, 0).data(PathRole).toString() == current)
             m_widgets.list->setCurrentIndex(m_filter->index(row, 0));
     }
-    const QString path = QDir::toNativeSeparators(folder.path);
+    showFolder();
+    showCount();
+}
+
+// The folder's path, as much of its end as the label holds at its width.
+void FolderTab::showFolder()
+{
+    const QString path = QDir::toNativeSeparators(m_shown.path);
     m_widgets.folder->setText(m_widgets.folder->fontMetrics().elidedText(path, Qt::ElideLeft, m_widgets.folder->width()));
     m_widgets.folder->setToolTip(path);
     m_widgets.choose->setAccessibleDescription(path);
-    showCount();
 }
 
 void FolderTab::showCount()
 {
-    QString text;
-    if (m_lister.busy())
-        text = QStringLiteral("Читаю папку…");
-    else if (m_shown.path.isEmpty())
-        text = QStringLiteral("Выберите папку с патчами (например, CX70v50 из сборника) или перетащите её в окно.");
-    else if (m_model->rowCount() == 0 && m_shown.phoneFolders.isEmpty())
-        text = QStringLiteral("В папке нет патчей.");
-    else if (m_model->rowCount() == 0)
-        text = QStringLiteral("В папке нет патчей, а есть папки для других телефонов: %1.").arg(someOf(m_shown.phoneFolders));
-    else
-        text = QStringLiteral("Показано %1 из %2.").arg(m_filter->rowCount()).arg(m_model->rowCount());
-    if (!m_lister.busy() && m_shown.notPatches > 0)
-        text += QStringLiteral(" Ещё %1 в папке — не патчи.").arg(plural(m_shown.notPatches, u"файл", u"файла", u"файлов"));
-    // Counted all the same, so that the count adds up to the files in the folder.
-    if (!m_lister.busy() && m_shown.namedOtherwise > 0) {
-        const bool one = m_shown.namedOtherwise % 10 == 1 && m_shown.namedOtherwise % 100 != 11;
-        text += QStringLiteral(" Ещё %1 с именем в другой кодировке: программа не может %2 открыть, переименуйте %2.")
-                    .arg(plural(m_shown.namedOtherwise, u"файл", u"файла", u"файлов"), one ? QStringLiteral("его") : QStringLiteral("их"));
-    }
+    const QString text = countLine({!m_shown.path.isEmpty(), m_lister.busy(), m_filter->rowCount(), m_model->rowCount(),
+                                    m_shown.notPatches, m_shown.namedOtherwise, m_shown.phoneFolders});
     m_widgets.count->setText(text);
     m_widgets.count->setToolTip(text);
 }

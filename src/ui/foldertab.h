@@ -49,6 +49,7 @@ protected:
 private:
     void listed(const FolderListing &listing);
     void show(const PatchFolder &folder);
+    void showFolder();
     void showCount();
     void appendCurrent();
 

@@ -110,7 +110,11 @@ MainWindow::MainWindow(QWidget *parent)
     , ui(std::make_unique<Ui::MainWindow>())
 {
     ui->setupUi(this);
-    setFixedSize(size());
+    m_drawnSize = size();
+    setMinimumSize(m_drawnSize);
+    for (QWidget *control : std::initializer_list<QWidget *>{ui->SSTab1, ui->txtPath, ui->vklay, ui->cmdClear, ui->cmdBackup,
+                                                             ui->lblBackup, ui->cmdNoBackup})
+        m_drawnPlaces.emplace_back(control, control->geometry());
     setWindowIcon(QIcon(QStringLiteral(":/icons/kelvarine.ico")));
     ui->vklay->setIcon(QIcon(QStringLiteral(":/icons/vklay.ico")));
     // Where MS Sans Serif is missing, fall back to a sans-serif face, not any face.
@@ -221,6 +225,25 @@ void MainWindow::dropBackup(const Failure &failure)
     m_backup.reset();
     showBackup();
     laterReport(failure);
+}
+
+// Grown past its drawn size, the window gives the room to the lists and the
+// text, half each; the buttons keep their size and their place at the bottom.
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    const int wider = width() - m_drawnSize.width(), taller = height() - m_drawnSize.height();
+    const int tabsTaller = taller / 2;
+    for (const auto &[control, drawn] : m_drawnPlaces) {
+        if (control == ui->SSTab1)
+            control->setGeometry(drawn.adjusted(0, 0, wider, tabsTaller));
+        else if (control == ui->txtPath)
+            control->setGeometry(drawn.adjusted(0, tabsTaller, wider, taller));
+        else if (control == ui->vklay || control == ui->cmdClear)
+            control->setGeometry(drawn.translated(wider, taller));
+        else
+            control->setGeometry(drawn.translated(0, taller));
+    }
+    QWidget::resizeEvent(event);
 }
 
 // Patches the user copied in while the window was in the background show when

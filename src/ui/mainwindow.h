@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class FolderTab;
 class QKeyEvent;
@@ -30,6 +31,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -63,6 +65,9 @@ private:
     void laterReport(const Failure &failure);
 
     std::unique_ptr<Ui::MainWindow> ui;
+    // The form's places, at the size it was drawn at: the smallest.
+    QSize m_drawnSize;
+    std::vector<std::pair<QWidget *, QRect>> m_drawnPlaces;
     std::unique_ptr<TextBoxHolder> m_patchText;
     std::array<QListWidget *, 3> m_lists{}; // in the order of Category
     std::unique_ptr<FolderTab> m_folderTab;

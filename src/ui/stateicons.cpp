@@ -53,11 +53,23 @@ void draw(QPainter &p, PatchState state)
     }
 }
 
+const QColor violet(0x6A, 0x1B, 0x9A);
+
+void drawOtherPhoneCorner(QPainter &p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(violet);
+    p.drawRoundedRect(QRectF(8.5, 8.5, 7, 7), 1.5, 1.5);
+    p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(10.5, 12), QPointF(13.5, 12));
+}
+
 void drawOtherPhone(QPainter &p)
 {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x6A, 0x1B, 0x9A));
+    p.setBrush(violet);
     p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 2.5, 2.5);
     p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
@@ -100,6 +112,16 @@ QIcon stateIcon(PatchState state)
     if (state == PatchState::NoRecords)
         return blankIcon();
     return drawnIcon([state](QPainter &p) { draw(p, state); });
+}
+
+QIcon stateIconForAnotherPhone(PatchState state)
+{
+    if (state == PatchState::NoRecords)
+        return otherPhoneIcon();
+    return drawnIcon([state](QPainter &p) {
+        draw(p, state);
+        drawOtherPhoneCorner(p);
+    });
 }
 
 QIcon otherPhoneIcon()

@@ -9,6 +9,10 @@
 // blank for a patch with nothing to compare.
 QIcon stateIcon(PatchState state);
 
+// The same, for a patch whose header names another phone or firmware: a
+// violet corner with a bar, the other-phone mark's own colour and sign.
+QIcon stateIconForAnotherPhone(PatchState state);
+
 // A patch whose header names another phone or firmware: a violet square
 // with a bar.
 QIcon otherPhoneIcon();
