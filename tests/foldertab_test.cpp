@@ -3,6 +3,8 @@
 // appended as the twenty are.
 #include "countline.h"
 #include "folderlister.h"
+#include "foldertab.h"
+#include "support/madeup.h"
 #include "support/printers.h"
 #include "support/wait.h"
 #include "support/windowdriver.h"
@@ -16,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <gtest/gtest-spi.h>
 
 using namespace Qt::StringLiterals;
@@ -228,6 +231,43 @@ TEST_F(FolderOfPatches, KeepsWhatThePersonChoseWhileOthersComeAndGo)
     dropFiles(list()->viewport(), {collection() + u"/2040-Big font.vkp"_s});
     WAIT_FOR(!shown.text.isEmpty());
     EXPECT_TRUE(shown.text.startsWith(u"Патч добавлен, но он написан не для этого телефона или прошивки."_s)) << shown.text.toStdString();
+}
+
+// A folder chosen that cannot be listed is not taken: the one in use stays,
+// and the person is told why; one in use that can no longer be is let go.
+TEST(FolderTabAlone, KeepsTheFolderInUseWhenAChoiceCannotBeListed)
+{
+    const QTemporaryDir root;
+    writeMadeUp(root.filePath(u"small"_s), madeUpPatches(3, 1 << 20, 2));
+    QWidget page;
+    FolderTab::Widgets widgets{new QPushButton(&page), new QLabel(&page), new QLineEdit(&page), new QListView(&page), new QLabel(&page)};
+    QStringList failed;
+    FolderTab tab(widgets, {[](const QString &) {}, [&](const Failure &failure) { failed += failure.reason; }, [](const Failure &) {},
+                            [](const QString &) {}});
+    const QString small = QDir::toNativeSeparators(root.filePath(u"small"_s));
+    const struct {
+        const char *name;
+        QString chosen; // empty: the folder in use looked at again
+        QString shown;
+        QStringList failed;
+    } steps[] = {
+        {"chosen", small, small, {}},
+        {"a missing one chosen", root.filePath(u"missing"_s), small, {u"папка не найдена"_s}},
+        {"gone while in use", {}, {}, {u"папка не найдена"_s}},
+    };
+    for (const auto &step : steps) {
+        failed.clear();
+        if (step.chosen.isEmpty()) {
+            QDir(small).removeRecursively();
+            tab.refresh(std::nullopt);
+        } else {
+            tab.choose(step.chosen, std::nullopt);
+        }
+        EXPECT_TRUE(waitUntil([&] { return !tab.busy(); })) << step.name;
+        EXPECT_EQ(widgets.folder->toolTip(), step.shown) << step.name;
+        EXPECT_EQ(widgets.list->model()->rowCount(), step.shown.isEmpty() ? 0 : 3) << step.name;
+        EXPECT_EQ(failed, step.failed) << step.name;
+    }
 }
 
 // The whole collection chosen, with no folder for this phone: the phones'
