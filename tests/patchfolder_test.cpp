@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -124,6 +127,8 @@ TEST(PatchFolder, CountsEveryFileAndOrdersPatchesOfOneName)
     ASSERT_TRUE(named.open(std::fopen(cp1251Name.constData(), "w"), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
     named.write(";CX70v50\r\n;x\r\nA0: 01");
     named.close();
+    // A folder so named is no file, and is not counted.
+    ASSERT_EQ(::mkdir((QFile::encodeName(files.root()) + "/\xCF\xE0\xEF\xEA\xE0").constData(), 0700), 0);
     const int otherwise = 1;
 #else
     const int otherwise = 0;
