@@ -87,10 +87,11 @@ QStringList dialogWords(const QFileDialog *dialog)
     const QComboBox *filters = dialog->findChild<QComboBox *>(u"fileTypeCombo"_s);
     for (int row = 0; row < filters->count(); ++row)
         words += filters->itemText(row);
+    constexpr int placeUrlRole = Qt::UserRole + 1; // the side bar's model keeps each place's URL there
     const QAbstractItemModel *places = dialog->findChild<QListView *>(u"sidebar"_s)->model();
     for (int row = 0; row < places->rowCount(); ++row) {
         const QModelIndex place = places->index(row, 0);
-        const QString folder = QFileInfo(place.data(Qt::UserRole + 1).toUrl().toLocalFile()).fileName();
+        const QString folder = QFileInfo(place.data(placeUrlRole).toUrl().toLocalFile()).fileName();
         if (place.data().toString() != folder)
             words += place.data().toString();
     }
