@@ -12,6 +12,13 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     list(APPEND windows_runtime_dlls ${path})
 endforeach()
 
+# Qt's Russian catalogue, which the Windows program reads from a folder beside
+# it: the system's own file, from Debian's package of Qt's translations.
+set(windows_qt_russian /usr/share/qt6/translations/qtbase_ru.qm)
+if(NOT EXISTS ${windows_qt_russian})
+    message(FATAL_ERROR "${windows_qt_russian} is missing: install qt6-translations-l10n (scripts/install-deps run)")
+endif()
+
 set(wine_prefix ${PROJECT_BINARY_DIR}/wine)
 set(font_dir "Z:\\usr\\share\\fonts\\truetype\\dejavu")
 set(wine_path)

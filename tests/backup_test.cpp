@@ -295,7 +295,7 @@ TEST(BackupFile, SaysWhenAnotherProgramHoldsItOrItMayNotBeRead)
     // who may pass through the folder.
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0), 0);
-    const char *reason = "нет прав доступа (Permission denied)";
+    const char *reason = "нет прав доступа (Доступ запрещён)";
     const OrdinaryUser user;
     ASSERT_FALSE(user.failed()) << "running as root without the right to change user (CAP_SETUID)";
 #endif

@@ -50,7 +50,7 @@ TEST(EntryState, SaysWhatItsPatchFileIsAndWhatThePatchSaysOfItself)
     // What root would read all the same, nobody may not.
     folder.write(u"d7.h"_s, "A0: 01");
     ASSERT_TRUE(QFile::setPermissions(folder.file(u"d7.h"_s), {}));
-    cases.push_back({7, EntryState::File::NotReadable, u"Не удалось прочитать d7.h: нет прав доступа (Permission denied)."_s});
+    cases.push_back({7, EntryState::File::NotReadable, u"Не удалось прочитать d7.h: нет прав доступа (Доступ запрещён)."_s});
     ASSERT_EQ(mkfifo(QFile::encodeName(folder.file(u"d4.h"_s)).constData(), 0600), 0);
     cases.push_back({4, EntryState::File::NotReadable, u"Не удалось прочитать d4.h: это не обычный файл (канал или устройство)."_s});
     ASSERT_TRUE(QFile::link(folder.file(u"gone.h"_s), folder.file(u"d5.h"_s)));

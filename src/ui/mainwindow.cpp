@@ -41,15 +41,13 @@ public:
     }
 };
 
-// Qt's own dialog speaks English where no translation of Qt is installed.
-QFileDialog *dialogInRussian(const QString &title, const QString &accept)
+// Qt's own catalogue words the dialog; `accept` is the program's own verb
+// where Qt's («Открыть») would not say what the button does.
+QFileDialog *fileDialog(const QString &title, const QString &accept = {})
 {
     auto *d = new QFileDialog(nullptr, title, programDirectory());
-    d->setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-    d->setLabelText(QFileDialog::FileName, QStringLiteral("Файл:"));
-    d->setLabelText(QFileDialog::FileType, QStringLiteral("Показывать:"));
-    d->setLabelText(QFileDialog::Accept, accept);
-    d->setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    if (!accept.isEmpty())
+        d->setLabelText(QFileDialog::Accept, accept);
     return d;
 }
 
@@ -59,7 +57,7 @@ QFileDialog *dialogInRussian(const QString &title, const QString &accept)
 QFileDialog &backupDialog()
 {
     static QFileDialog *const dialog = [] {
-        QFileDialog *d = dialogInRussian(QStringLiteral("Копия прошивки"), QStringLiteral("Сверить"));
+        QFileDialog *d = fileDialog(QStringLiteral("Копия прошивки"), QStringLiteral("Сверить"));
         d->setNameFilters({QStringLiteral("Все файлы (*)"), QStringLiteral("Копии прошивки (*.bin)")});
         d->setFileMode(QFileDialog::ExistingFile);
         return d;
@@ -70,7 +68,7 @@ QFileDialog &backupDialog()
 QFileDialog &folderDialog()
 {
     static QFileDialog *const dialog = [] {
-        QFileDialog *d = dialogInRussian(QStringLiteral("Папка с патчами"), QStringLiteral("Открыть"));
+        QFileDialog *d = fileDialog(QStringLiteral("Папка с патчами"));
         d->setFileMode(QFileDialog::Directory);
         d->setOption(QFileDialog::ShowDirsOnly);
         return d;

@@ -12,7 +12,7 @@ bool askToGoOn(QWidget *parent, const QString &title, const QString &text, const
 {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
     const QAbstractButton *go = box.addButton(goOn, QMessageBox::AcceptRole);
-    QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    QPushButton *cancel = box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
     box.exec();

@@ -1,0 +1,172 @@
+// What Qt shows by itself (the text boxes' menus, the file dialogs) speaks
+// Russian through Qt's own catalogue, and a catalogue that cannot be loaded
+// changes nothing.
+#include "runtime/qtcatalogue.h"
+#include "support/printers.h"
+#include "support/wait.h"
+#include "support/windowdriver.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Qt's words, as a person reads them, that hold a Latin word; the patterns
+// of file filters (*.bin) are no words.
+QStringList english(const QStringList &texts)
+{
+    static const QRegularExpression latinWord(u"[A-Za-z]{2,}"_s), pattern(u"\\*\\.\\w+"_s);
+    QStringList found;
+    for (QString text : texts) {
+        if (text.remove(u'&').remove(pattern).contains(latinWord))
+            found += text;
+    }
+    return found;
+}
+
+// The words of a menu and of its submenus. What follows a tab is the
+// shortcut, whose key names (Ctrl, Del) are those on the keyboard.
+void addWords(const QMenu *menu, QStringList &words)
+{
+    for (const QAction *action : menu->actions()) {
+        words += action->text().section(u'\t', 0, 0);
+        if (action->menu())
+            addWords(action->menu(), words);
+    }
+}
+
+// The menu a right-click on `widget` opens, read and closed.
+QStringList contextMenuWords(QWidget *widget)
+{
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(widget, &click);
+    QStringList words;
+    WAIT_FOR(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+        addWords(menu, words);
+        menu->close();
+    }
+    return words;
+}
+
+// What a file dialog shows in Qt's words: its labels, buttons and their
+// tooltips, the actions of its list's menu, the columns, the filters, and the
+// places of the side bar but for folders shown by their own names.
+QStringList dialogWords(const QFileDialog *dialog)
+{
+    QStringList words{dialog->windowTitle()};
+    for (const QLabel *label : dialog->findChildren<QLabel *>()) {
+        if (label->isVisible())
+            words += label->text();
+    }
+    for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+        if (button->isVisible())
+            words << button->text() << button->toolTip();
+    }
+    for (const QAction *action : dialog->findChildren<QAction *>())
+        words += action->text();
+    const QAbstractItemModel *files = dialog->findChild<QTreeView *>(u"treeView"_s)->model();
+    for (int column = 0; column < files->columnCount(); ++column)
+        words += files->headerData(column, Qt::Horizontal).toString();
+    const QComboBox *filters = dialog->findChild<QComboBox *>(u"fileTypeCombo"_s);
+    for (int row = 0; row < filters->count(); ++row)
+        words += filters->itemText(row);
+    constexpr int placeUrlRole = Qt::UserRole + 1; // the side bar's model keeps each place's URL there
+    const QAbstractItemModel *places = dialog->findChild<QListView *>(u"sidebar"_s)->model();
+    for (int row = 0; row < places->rowCount(); ++row) {
+        const QModelIndex place = places->index(row, 0);
+        const QString folder = QFileInfo(place.data(placeUrlRole).toUrl().toLocalFile()).fileName();
+        if (place.data().toString() != folder)
+            words += place.data().toString();
+    }
+    return words;
+}
+
+QString acceptText(const QFileDialog *dialog)
+{
+    return dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->text().remove(u'&');
+}
+
+} // namespace
+
+TEST_F(Window, TextBoxMenusSpeakRussian)
+{
+    for (const char *box : {"txtPath", "txtFilter"}) {
+        QWidget *widget = child<QWidget>(box);
+        if (auto *area = qobject_cast<QAbstractScrollArea *>(widget))
+            widget = area->viewport();
+        const QStringList words = contextMenuWords(widget);
+        EXPECT_GE(words.size(), 7) << box;
+        EXPECT_TRUE(words.contains(u"&Копировать"_s)) << box << ": " << words.join(u", "_s).toStdString();
+        EXPECT_EQ(english(words), QStringList()) << box;
+    }
+}
+
+// Their titles and the backup's accept button are the program's own words;
+// the rest are Qt's, the folder's «Выбрать» too.
+TEST_F(Window, FileDialogsSpeakRussian)
+{
+    const struct {
+        const char *button;
+        QString title, accept;
+    } dialogs[] = {
+        {"cmdFolder", u"Папка с патчами"_s, u"Выбрать"_s},
+        {"cmdBackup", u"Копия прошивки"_s, u"Сверить"_s},
+    };
+    for (const auto &d : dialogs) {
+        QStringList words;
+        QString title, accept;
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            words = dialogWords(dialog);
+            title = dialog->windowTitle();
+            accept = acceptText(dialog);
+            dialog->reject();
+        });
+        QTest::mouseClick(child<QPushButton>(d.button), Qt::LeftButton);
+        EXPECT_EQ(title, d.title) << d.button;
+        EXPECT_EQ(accept, d.accept) << d.button;
+        EXPECT_TRUE(words.contains(u"Имя"_s)) << d.button << ": " << words.join(u", "_s).toStdString();
+        EXPECT_TRUE(words.contains(u"Отмена"_s)) << d.button;
+        EXPECT_EQ(english(words), QStringList()) << d.button;
+    }
+}
+
+// A catalogue missing or broken is not loaded and leaves Qt's words as they
+// were: the program then runs with them, English at start.
+TEST(QtCatalogue, IsLoadedFromItsFolderAndWhatCannotBeLeavesTheWordsAsTheyWere)
+{
+    const QTemporaryDir empty, broken;
+    QFile garbage(QDir(broken.path()).filePath(u"qtbase_ru.qm"_s));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write("not a catalogue") > 0);
+    garbage.close();
+    const struct {
+        const char *name;
+        QString folder;
+        bool loaded;
+    } folders[] = {
+        {"the platform's", qtCatalogueFolder(), true},
+        {"missing", empty.path(), false},
+        {"broken", broken.path(), false},
+        {"the platform's again", qtCatalogueFolder(), true},
+    };
+    for (const auto &f : folders) {
+        EXPECT_EQ(loadQtRussian(f.folder), f.loaded) << f.name;
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Directories"), u"Каталоги"_s) << f.name;
+    }
+}
