@@ -86,6 +86,15 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
         {"old bytes past the end", u"FFF: 8283 01"_s, u"Outside@1"_s},
         {"far past the end", u"100: 10203040 CCDDEEFF\nA0000000: 01"_s, u"Outside@2"_s},
         {"not fitting counts before past the end", u"A0000000: 01\n100: 99 01"_s, u"DoesNotFit@2"_s},
+        // Runs of every length compared whole: at 400 stand B0 B1 … BC 80 81 82 83.
+        {"3 bytes, the last differs", u"400: B0B1FF CCCCCC"_s, u"DoesNotFit@1"_s},
+        {"7 bytes, the last differs", u"400: B0B1B2B3B4B5FF CCCCCCCCCCCCCC"_s, u"DoesNotFit@1"_s},
+        {"12 bytes, the first differs", u"400: FFB1B2B3B4B5B6B7B8B9BABB "_s + u"CC"_s.repeated(12), u"DoesNotFit@1"_s},
+        {"12 bytes, the last differs", u"400: B0B1B2B3B4B5B6B7B8B9BAFF "_s + u"CC"_s.repeated(12), u"DoesNotFit@1"_s},
+        {"17 bytes, the last differs", u"400: B0B1B2B3B4B5B6B7B8B9BABBBC808182FF "_s + u"CC"_s.repeated(17), u"DoesNotFit@1"_s},
+        {"17 bytes there", u"400: B0B1B2B3B4B5B6B7B8B9BABBBC80818283 "_s + u"CC"_s.repeated(17), u"NotApplied"_s},
+        {"5 bytes applied, the middle differs", u"400: CCCCCCCCCC B0B1FFB3B4"_s, u"DoesNotFit@1"_s},
+        {"5 bytes applied", u"400: CCCCCCCCCC B0B1B2B3B4"_s, u"Applied"_s},
     };
     for (const auto &c : cases) {
         const PatchReading reading = readPatchText(c.patch);
@@ -356,19 +365,19 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
         QString edit;
     } rows[] = {
         {"a header, an offset, a comment", u";CX70v50\r\n;Часы\r\n+A0000000\r\n123456: 0102 AABB ; c\r\n+0\r\n"_s, false,
-         u"Done: ;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Часы\r\n+A0000000\r\n123456: AABB 0102 ; c\r\n+0\r\n"_s},
-        {"no header: the title first", u"; c\r\n  A0: 01 02"_s, false, u"Done: ;Снимает с телефона патч «p»\r\n; c\r\n  A0: 02 01\r\n"_s},
+         u"Done: \r\n;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Часы\r\n+A0000000\r\n123456: AABB 0102 ; c\r\n+0\r\n"_s},
+        {"no header: the title first", u"; c\r\n  A0: 01 02"_s, false, u"Done: \r\n;Снимает с телефона патч «p»\r\n; c\r\n  A0: 02 01\r\n"_s},
         {"old_equal_ff: FF written back", u"#pragma enable old_equal_ff\r\nA0: 0102\r\n#pragma disable old_equal_ff\r\n"_s, false,
-         u"Done: ;Снимает с телефона патч «p»\r\n#pragma enable old_equal_ff\r\nA0: 0102 FFFF\r\n#pragma disable old_equal_ff\r\n"_s},
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n#pragma enable old_equal_ff\r\nA0: 0102 FFFF\r\n#pragma disable old_equal_ff\r\n"_s},
         {"what is left on is ended", u"+10\r\n#pragma enable old_equal_ff\r\n#pragma disable warn_no_old_on_apply\r\nA0: 01 02"_s, false,
-         u"Done: ;Снимает с телефона патч «p»\r\n+10\r\n#pragma enable old_equal_ff\r\n#pragma disable warn_no_old_on_apply\r\n"
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n+10\r\n#pragma enable old_equal_ff\r\n#pragma disable warn_no_old_on_apply\r\n"
          u"A0: 02 01\r\n+0\r\n#pragma disable old_equal_ff\r\n#pragma enable warn_no_old_on_apply\r\n"_s},
-        {"old bytes longer than new: what was written", u"A0: 010203 AA"_s, false, u"Done: ;Снимает с телефона патч «p»\r\nA0: AA 01\r\n"_s},
-        {"placeholders past what was written", u"A0: 01XX 02"_s, false, u"Done: ;Снимает с телефона патч «p»\r\nA0: 02 01\r\n"_s},
+        {"old bytes longer than new: what was written", u"A0: 010203 AA"_s, false, u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: AA 01\r\n"_s},
+        {"placeholders past what was written", u"A0: 01XX 02"_s, false, u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: 02 01\r\n"_s},
         {"numbers and texts in hex", u"A0: 0x123456 \"ab\",0i1 ;c"_s, false,
-         u"Done: ;Снимает с телефона патч «p»\r\nA0: 616201 563412 ;c\r\n"_s},
+         u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: 616201 563412 ;c\r\n"_s},
         {"a joined line", u"A0: 01\\\r\n02 0304\r\nA2: 05 06"_s, false,
-         u"Done: ;Снимает с телефона патч «p»\r\nA0: 0304 0102\r\nA2: 06 05\r\n"_s},
+         u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: 0304 0102\r\nA2: 06 05\r\n"_s},
         {"no records", u"; c\r\n"_s, false, u"NoRecords"_s},
         {"no old bytes", u"A0: 01\r\nA1: 01 02\r\nA2: 03"_s, false, u"Refused: NoOldBytes@1 NoOldBytes@3"_s},
         {"placeholders in what is written back", u"A0: XX01 0203\r\nA2: 01?? 02"_s, false, u"Refused: PlaceholderInOld@1"_s},
@@ -377,13 +386,13 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
          u"Refused: NoOldBytes@2 PlaceholderInOld@3 UndoOff@4"_s},
         // Against the backup: only what it holds.
         {"applied records only", u"100: CCDDEEFF 10203040\r\n104: 9091 0102 ; fits\r\n"_s, true,
-         u"Done: ;Снимает с телефона патч «p»\r\n100: 10203040 CCDDEEFF\r\n ; fits\r\n"_s},
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n100: 10203040 CCDDEEFF\r\n ; fits\r\n"_s},
         {"nothing on the phone", u"104: 9091 0102"_s, true, u"NothingOnPhone"_s},
         {"no old bytes where it is not on the phone", u"100: CCDDEEFF 10203040\r\n104: 0102"_s, true,
-         u"Done: ;Снимает с телефона патч «p»\r\n100: 10203040 CCDDEEFF\r\n"_s},
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n100: 10203040 CCDDEEFF\r\n"_s},
         {"no old bytes where it is on the phone", u"200: 5E5E"_s, true, u"Refused: NoOldBytes@1"_s},
         {"unchanged bytes taken off as they stand", u"100: 10203040 10203040"_s, true,
-         u"Done: ;Снимает с телефона патч «p»\r\n100: 10203040 10203040\r\n"_s},
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n100: 10203040 10203040\r\n"_s},
         {"not for this firmware", u"200: 0000 5E5E\r\n100: 99 01"_s, true, u"Refused: DoesNotFit@2"_s},
         {"past the end", u"200: 0000 5E5E\r\nFFF: 0102 0304"_s, true, u"Refused: Outside@2"_s},
     };
@@ -405,11 +414,11 @@ TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
         QString edit;
     } rows[] = {
         {"filled, offsets and comments kept", u"; c\r\n100: CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:EE ; x\r\n+0"_s,
-         u"Done: ; c\r\n100: 1020 CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:10 EE ; x\r\n+0\r\n"_s},
-        {"a line that cannot be read stays", u"100: CC\r\nxyz\r\n"_s, u"Done: 100: 10 CC\r\nxyz\r\n"_s},
+         u"Done: \r\n; c\r\n100: 1020 CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:10 EE ; x\r\n+0\r\n"_s},
+        {"a line that cannot be read stays", u"100: CC\r\nxyz\r\n"_s, u"Done: \r\n100: 10 CC\r\nxyz\r\n"_s},
         {"old_equal_ff stands for old bytes", u"#pragma enable old_equal_ff\r\n300: CC\r\n#pragma disable old_equal_ff\r\n104: CC"_s,
-         u"Done: #pragma enable old_equal_ff\r\n300: CC\r\n#pragma disable old_equal_ff\r\n104: 90 CC\r\n"_s},
-        {"all have old bytes", u"104: 9091 0102"_s, u"AllHaveOldBytes: 104: 9091 0102\r\n"_s},
+         u"Done: \r\n#pragma enable old_equal_ff\r\n300: CC\r\n#pragma disable old_equal_ff\r\n104: 90 CC\r\n"_s},
+        {"all have old bytes", u"104: 9091 0102"_s, u"AllHaveOldBytes: \r\n104: 9091 0102\r\n"_s},
         {"no records", u"; c"_s, u"NoRecords"_s},
         {"past the end", u"100: CC\r\nFFF: 0102"_s, u"Refused: Outside@2"_s},
         {"new bytes already there", u"100: CC\r\n200: 5E5E\r\n201: 5E"_s, u"Refused: AlreadyWritten@2 AlreadyWritten@3"_s},
@@ -569,7 +578,7 @@ TEST(BackupEdit, TakesOffAHundredPatchesOfAMadeUpCollection)
         ASSERT_EQ(match.state, PatchState::Applied);
         const PatchEdit edit = takeOffText(patch, reading, &match, u"p");
         ASSERT_EQ(edit.outcome, EditOutcome::Done) << faultList(edit.faults).toStdString();
-        takeOff += u"\r\n"_s + edit.text;
+        takeOff += edit.text;
     }
     const PatchReading reading = readPatchText(takeOff);
     EXPECT_TRUE(reading.findings.empty());

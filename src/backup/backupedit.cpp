@@ -4,52 +4,90 @@
 #include "patchformat/words.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 
 namespace {
 
-void appendHex(QString &out, QByteArrayView bytes)
-{
-    static constexpr char16_t digits[] = u"0123456789ABCDEF";
-    const qsizetype at = out.size();
-    out.resize(at + 2 * bytes.size());
-    char16_t *p = reinterpret_cast<char16_t *>(out.data()) + at;
-    for (const char byte : bytes) {
-        *p++ = digits[uchar(byte) >> 4];
-        *p++ = digits[uchar(byte) & 0xF];
-    }
-}
-
-// The patch's text copied piece by piece, each record where it stood
-// written otherwise or left out.
+// The patch's text copied piece by piece as an append lays it out, each
+// record where it stood written otherwise or left out; through a pointer of
+// its own, as appends of a few characters each cost more than the copying.
 class Rewrite
 {
 public:
     explicit Rewrite(QStringView text)
         : m_text(text)
+        , m_out(text.size() + text.size() / 4 + 256, Qt::Uninitialized)
+        , m_at(begin())
+        , m_end(m_at + m_out.size())
     {
-        m_out.reserve(text.size() + text.size() / 4 + 256);
+        put(u"\r\n");
     }
 
-    QString &out() { return m_out; }
     void copyTo(qsizetype to)
     {
-        m_out += m_text.sliced(m_from, to - m_from);
+        put(m_text.sliced(m_from, to - m_from));
         m_from = to;
     }
     // From the record's address or its fields to its end, what it becomes.
     void replaceFields(const PatchRecord &record) { replace(record.fieldsAt, record.textEnd); }
     void leaveOut(const PatchRecord &record) { replace(record.textAt, record.textEnd); }
+    void put(QStringView text)
+    {
+        room(text.size());
+        std::memcpy(m_at, text.utf16(), std::size_t(text.size()) * sizeof(char16_t));
+        m_at += text.size();
+    }
+    void put(char16_t c)
+    {
+        room(1);
+        *m_at++ = c;
+    }
+    void putHex(QByteArrayView bytes)
+    {
+        // Both digits of a byte at once, from a table.
+        static constexpr auto digitPairs = [] {
+            constexpr char16_t digits[] = u"0123456789ABCDEF";
+            std::array<std::array<char16_t, 2>, 256> pairs{};
+            for (std::size_t b = 0; b < pairs.size(); ++b)
+                pairs[b] = {digits[b >> 4], digits[b & 0xF]};
+            return pairs;
+        }();
+        room(2 * bytes.size());
+        char16_t *at = m_at;
+        for (const char byte : bytes) {
+            std::memcpy(at, digitPairs[uchar(byte)].data(), 2 * sizeof(char16_t));
+            at += 2;
+        }
+        m_at = at;
+    }
+    // A last line without its line end gets one.
+    void finishLine()
+    {
+        if (m_at[-1] != u'\n' && m_at[-1] != u'\r')
+            put(u"\r\n");
+    }
+    // The rest of the text, ending in a line end.
     QString finish()
     {
         copyTo(m_text.size());
-        if (!m_out.isEmpty() && !m_out.endsWith(u'\n') && !m_out.endsWith(u'\r'))
-            m_out += u"\r\n";
+        finishLine();
+        m_out.truncate(m_at - begin());
         return std::move(m_out);
     }
 
 private:
+    char16_t *begin() { return reinterpret_cast<char16_t *>(m_out.data()); }
+    void room(qsizetype count)
+    {
+        if (m_end - m_at >= count)
+            return;
+        const qsizetype done = m_at - begin();
+        m_out.resize(std::max(2 * m_out.size(), done + count));
+        m_at = begin() + done;
+        m_end = begin() + m_out.size();
+    }
     void replace(qsizetype from, qsizetype to)
     {
         copyTo(from);
@@ -58,6 +96,8 @@ private:
 
     QStringView m_text;
     QString m_out;
+    char16_t *m_at;
+    char16_t *m_end;
     qsizetype m_from = 0;
 };
 
@@ -89,14 +129,16 @@ qsizetype titleAt(QStringView text)
 }
 
 // What the text leaves on is ended, so that it ends as it began.
-void endWhatIsOn(QString &out, const PatchReading &reading)
+void endWhatIsOn(Rewrite &rewrite, const PatchReading &reading)
 {
     if (reading.offset != 0)
-        out += u"+0\r\n";
+        rewrite.put(u"+0\r\n");
     for (int i = 0; i < pragmaCount; ++i) {
         const Pragma pragma = Pragma(i);
-        if (reading.pragmaOn[i] != pragmaOnAtStart(pragma))
-            out += pragmaLine(pragma, pragmaOnAtStart(pragma)) + QStringLiteral("\r\n");
+        if (reading.pragmaOn[i] != pragmaOnAtStart(pragma)) {
+            rewrite.put(pragmaLine(pragma, pragmaOnAtStart(pragma)));
+            rewrite.put(u"\r\n");
+        }
     }
 }
 
@@ -112,18 +154,31 @@ PatchEdit takeOffText(QStringView text, const PatchReading &reading, const Patch
 {
     if (reading.records.empty())
         return {EditOutcome::NoRecords, {}, {}};
-    std::vector<char> off(reading.records.size());
+    // Written as the records come, in one pass: a fault found on the way
+    // makes it all go.
+    Rewrite rewrite(text);
+    rewrite.copyTo(titleAt(text));
+    rewrite.put(QStringLiteral(";Снимает с телефона патч «%1»\r\n").arg(name));
     std::vector<RecordFault> faults;
+    bool anyOff = false;
+    const char *const bytes = reading.bytes.constData();
     for (std::size_t i = 0; i < reading.records.size(); ++i) {
         const PatchRecord &record = reading.records[i];
         switch (onPhone ? onPhone->records[i] : RecordState::Applied) {
         case RecordState::Applied:
         case RecordState::Unchanged:
-            off[i] = true;
-            if (const std::optional<EditFault> fault = unknownOld(reading, record))
+            if (const std::optional<EditFault> fault = unknownOld(reading, record)) {
                 faults.push_back({*fault, record.line});
+                break;
+            }
+            anyOff = true;
+            rewrite.replaceFields(record);
+            rewrite.putHex({bytes + record.newAt, record.newSize});
+            rewrite.put(u' ');
+            rewrite.putHex({bytes + record.oldAt, record.newSize});
             break;
         case RecordState::Fits:
+            rewrite.leaveOut(record);
             break;
         // Bytes that happen to be there are no patch to take off.
         case RecordState::DoesNotFit:
@@ -136,26 +191,12 @@ PatchEdit takeOffText(QStringView text, const PatchReading &reading, const Patch
     }
     if (!faults.empty())
         return refused(std::move(faults));
-    if (std::find(off.begin(), off.end(), true) == off.end())
+    if (!anyOff)
         return {EditOutcome::NothingOnPhone, {}, {}};
-
-    Rewrite rewrite(text);
-    rewrite.copyTo(titleAt(text));
-    rewrite.out() += QStringLiteral(";Снимает с телефона патч «%1»\r\n").arg(name);
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
-        const PatchRecord &record = reading.records[i];
-        if (!off[i]) {
-            rewrite.leaveOut(record);
-            continue;
-        }
-        rewrite.replaceFields(record);
-        appendHex(rewrite.out(), reading.newBytes(record));
-        rewrite.out() += u' ';
-        appendHex(rewrite.out(), reading.oldBytes(record).first(record.newSize));
-    }
-    PatchEdit edit{EditOutcome::Done, rewrite.finish(), {}};
-    endWhatIsOn(edit.text, reading);
-    return edit;
+    rewrite.copyTo(text.size());
+    rewrite.finishLine();
+    endWhatIsOn(rewrite, reading);
+    return {EditOutcome::Done, rewrite.finish(), {}};
 }
 
 PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const PatchMatch &match, const BackupImage &backup)
@@ -184,8 +225,8 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Patc
         if (record.oldSize > 0)
             continue;
         rewrite.copyTo(record.fieldsAt);
-        appendHex(rewrite.out(), backup.bytes(record.address, record.newSize));
-        rewrite.out() += u' ';
+        rewrite.putHex(backup.bytes(record.address, record.newSize));
+        rewrite.put(u' ');
     }
     return {EditOutcome::Done, rewrite.finish(), {}};
 }

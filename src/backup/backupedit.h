@@ -37,7 +37,7 @@ enum class EditOutcome {
 
 struct PatchEdit {
     EditOutcome outcome = EditOutcome::Done;
-    QString text; // the patch's lines, edited, each ending in CR LF
+    QString text; // the patch's lines, edited, as an append adds them: CR LF, then each line and CR LF
     std::vector<RecordFault> faults; // in the order of their lines
 };
 

@@ -4,14 +4,25 @@
 #include "backup/editwords.h"
 #include "patchformat/description.h"
 #include "patchformat/header.h"
+#include "patchformat/patchwarnings.h"
 #include "runtime/textfile.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 namespace {
 
-// The patch file as an append lays it out, and read alone as the tool reads
-// it; then edited by `edit`, given the backup's pieces where one is in use.
+// What an edit is given: the patch file's lines as an append lays them out,
+// read alone as the tool reads them, its header, and where a backup is in
+// use its pieces and the match against them.
+struct Patch {
+    QStringView lines;
+    PatchReading reading;
+    PatchHeader header;
+    BackupImage image;
+    std::optional<PatchMatch> match;
+};
+
 template <typename Edit>
 EditedPatch editFile(const QString &path, const std::optional<Backup> &backup, const QString &summary, Edit edit)
 {
@@ -23,24 +34,27 @@ EditedPatch editFile(const QString &path, const std::optional<Backup> &backup, c
         return edited;
     }
     const QString text = appendedText(std::move(bytes));
-    const QStringView lines = fileLines(text);
-    const PatchReading reading = readPatchText(lines);
-    BackupImage image;
-    std::optional<PatchMatch> match;
+    Patch patch{fileLines(text), readPatchText(fileLines(text)), patchHeader(patchDescription(fileLines(text))), {}, {}};
     if (backup) {
-        const PatchReading *readings[] = {&reading};
-        if ((edited.backupFailure = readBackupFor(*backup, readings, image)))
+        const PatchReading *readings[] = {&patch.reading};
+        if ((edited.backupFailure = readBackupFor(*backup, readings, patch.image)))
             return edited;
-        match = matchPatch(reading, image);
+        patch.match = matchPatch(patch.reading, patch.image);
     }
-    const PatchEdit patch = edit(lines, reading, match ? &*match : nullptr, image);
-    if (patch.outcome == EditOutcome::Done || patch.outcome == EditOutcome::AllHaveOldBytes)
-        edited.appended = QStringLiteral("\r\n") + patch.text;
-    else
-        edited.failure = Failure{summary, path, editReason(patch, backup ? backupName(*backup) : QString())};
-    if (patch.outcome == EditOutcome::AllHaveOldBytes)
-        edited.note = QStringLiteral("У всех записей патча %1 уже есть старые байты: он добавлен как есть.")
-                          .arg(QFileInfo(path).fileName());
+    // What an append of the edited lines says is what the patch's own
+    // reading says, but that a text that takes a patch off ends what it set.
+    const auto [result, saidOfLines] = edit(patch);
+    if (result.outcome != EditOutcome::Done && result.outcome != EditOutcome::AllHaveOldBytes) {
+        edited.failure = Failure{summary, path, editReason(result, backup ? backupName(*backup) : QString())};
+        return edited;
+    }
+    edited.appended = result.text;
+    QStringList notes;
+    if (result.outcome == EditOutcome::AllHaveOldBytes)
+        notes += QStringLiteral("У всех записей патча %1 уже есть старые байты: он добавлен как есть.").arg(QFileInfo(path).fileName());
+    if (const QString warning = appendWarning(*saidOfLines, patch.header, path); !warning.isEmpty())
+        notes += warning;
+    edited.note = notes.join(QStringLiteral("\n\n"));
     return edited;
 }
 
@@ -48,17 +62,17 @@ EditedPatch editFile(const QString &path, const std::optional<Backup> &backup, c
 
 EditedPatch takeOffFile(const QString &path, const std::optional<Backup> &backup)
 {
-    return editFile(path, backup, QStringLiteral("Не удалось снять патч с телефона: ничего не добавлено."),
-                    [&](QStringView lines, const PatchReading &reading, const PatchMatch *match, const BackupImage &) {
-                        const QString name = patchHeader(patchDescription(lines)).name;
-                        return takeOffText(lines, reading, match, name.isEmpty() ? QFileInfo(path).fileName() : name);
-                    });
+    static const PatchReading nothingLeftOn;
+    return editFile(path, backup, QStringLiteral("Не удалось снять патч с телефона: ничего не добавлено."), [&](const Patch &patch) {
+        const QString name = patch.header.name.isEmpty() ? QFileInfo(path).fileName() : patch.header.name;
+        return std::pair(takeOffText(patch.lines, patch.reading, patch.match ? &*patch.match : nullptr, name), &nothingLeftOn);
+    });
 }
 
 EditedPatch fillFromBackup(const QString &path, const Backup &backup)
 {
     return editFile(path, backup, QStringLiteral("Не удалось добавить патч со старыми байтами из копии прошивки: ничего не добавлено."),
-                    [](QStringView lines, const PatchReading &reading, const PatchMatch *match, const BackupImage &image) {
-                        return fillOldBytes(lines, reading, *match, image);
+                    [](const Patch &patch) {
+                        return std::pair(fillOldBytes(patch.lines, patch.reading, *patch.match, patch.image), &patch.reading);
                     });
 }

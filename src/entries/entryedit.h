@@ -12,7 +12,7 @@ struct EditedPatch {
     QString appended;     // as an append adds it: CR LF, then each line and CR LF; empty where nothing is
     Status failure;       // why nothing is appended: the patch's file and the reason
     Status backupFailure; // the backup no longer reads: nothing is appended, and it is to be used no more
-    QString note;         // what the user should know besides
+    QString note;         // what the user should know besides, as after an append
 };
 
 // What takes the patch of `path` off the phone; with a backup, only what of
