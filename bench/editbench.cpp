@@ -21,6 +21,7 @@ namespace {
 constexpr qint64 backupBytes = 64 * 1024 * 1024;
 constexpr int editedPatches = 100;
 constexpr int recordsPerPatch = 500;
+constexpr qint64 recordSpacing = 16;
 
 void write(const QString &path, QByteArrayView bytes)
 {
@@ -36,16 +37,17 @@ char flashByte(qint64 at)
 }
 
 // A hundred made-up patches in the collection's layout, each its records of
-// four bytes 64 apart in a stretch of its own: with both fields, their new
-// bytes already in the backup (to take off), or with new bytes alone, not yet
-// there (to fill in).
+// four bytes 16 apart in a stretch of its own, near one another as the
+// check's figures lay theirs out: with both fields, their new bytes already
+// in the backup (to take off), or with new bytes alone, not yet there (to
+// fill in).
 QByteArray madeUpPatch(int p, bool onPhone)
 {
     QByteArray text = ";CX70v50\r\n;\xCF\xE0\xF2\xF7 " + QByteArray::number(p) + "\r\n;Patch " + QByteArray::number(p)
                       + "\r\n;PatchID: " + QByteArray::number(2000 + p) + "\r\n";
     const qint64 first = 0x200000 + qint64(p) * 0x10000 + (onPhone ? 0 : 0x8000);
     for (int r = 0; r < recordsPerPatch; ++r) {
-        const qint64 at = first + 64 * r;
+        const qint64 at = first + recordSpacing * r;
         char line[64];
         QByteArray old, now;
         for (int i = 0; i < 4; ++i) {
@@ -70,7 +72,7 @@ void writeBackup(const QString &path)
         const qint64 first = 0x200000 + qint64(p) * 0x10000;
         for (int r = 0; r < recordsPerPatch; ++r) {
             for (int i = 0; i < 4; ++i)
-                flash[first + 64 * r + i] = char(~flashByte(first + 64 * r + i));
+                flash[first + recordSpacing * r + i] = char(~flashByte(first + recordSpacing * r + i));
         }
     }
     write(path, flash);

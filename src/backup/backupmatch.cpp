@@ -34,10 +34,19 @@ bool sameWords(const char *a, const char *b, qsizetype count)
     return ((a1 ^ b1) | (a2 ^ b2)) == 0;
 }
 
+// Long runs are rare: out of the way, so that the rest is small enough to
+// be compiled into its callers.
+bool sameLongBytes(const char *a, const char *b, qsizetype count)
+{
+    return std::memcmp(a, b, std::size_t(count)) == 0;
+}
+
 bool sameBytes(const char *a, const char *b, qsizetype count)
 {
+    if (count > 16)
+        return sameLongBytes(a, b, count);
     if (count >= 8)
-        return count > 16 ? std::memcmp(a, b, std::size_t(count)) == 0 : sameWords<quint64>(a, b, count);
+        return sameWords<quint64>(a, b, count);
     if (count >= 4)
         return sameWords<quint32>(a, b, count);
     return count == 0 || (a[0] == b[0] && (count == 1 || (a[1] == b[1] && (count == 2 || a[2] == b[2]))));
