@@ -290,6 +290,13 @@ TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
     auto *list = child<QListWidget>("lstOther");
     EXPECT_EQ(useMenu(list, 0, QString()).enabled,
               (QStringList{u"Добавить"_s, u"Снять с телефона"_s}));
+    // Ctrl+S without a backup says what it needs, after the menu too.
+    ASSERT_TRUE(activate(window)); // the offscreen platform leaves the closed menu the focus
+    Shown needs;
+    whenMessageBox([&](QMessageBox *box) { needs = readAndAccept(box); });
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(within([&] { return !needs.text.isEmpty(); }));
+    EXPECT_TRUE(needs.text.startsWith(u"Копия после прошивки — это копия прошивки с записанным в неё текстом"_s));
     useBackup();
     const MenuSeen seen = useMenu(list, 0, u"Снять с телефона"_s);
     EXPECT_EQ(seen.items, (QStringList{u"Добавить\tEnter"_s, u"Снять с телефона\tShift+Enter"_s,
@@ -299,6 +306,7 @@ TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
     EXPECT_EQ(patchText(), u"\r\n;Снимает с телефона патч «applied»\r\n; applied\r\n1000: 5E 10\r\n"_s);
 
     // Half of it on the phone: that half.
+    ASSERT_TRUE(activate(window));
     list->setFocus();
     list->setCurrentRow(2);
     QTest::keyClick(list, Qt::Key_Return, Qt::ShiftModifier);

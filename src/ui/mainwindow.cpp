@@ -486,7 +486,7 @@ void MainWindow::showEntryMenu(QAbstractItemView *view, const QPoint &at)
     m_withOldBytes->setEnabled(m_backup.has_value());
     m_saveCopy->setEnabled(m_backup.has_value());
     menu.exec(view->viewport()->mapToGlobal(at));
-    m_withOldBytes->setEnabled(true);
+    // Ctrl+S works outside the menu too, and says what it needs.
     m_saveCopy->setEnabled(true);
 }
 
