@@ -1,6 +1,9 @@
+#include "backup/backupcopy.h"
+#include "backup/backupedit.h"
 #include "backup/backupfile.h"
 #include "backup/backupmatch.h"
 #include "backup/backupwords.h"
+#include "backup/editwords.h"
 
 #include "support/hold.h"
 #include "support/ordinaryuser.h"
@@ -9,9 +12,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <numeric>
+#include <random>
 #include <gtest/gtest.h>
 
 #ifndef Q_OS_WIN
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -79,6 +86,15 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
         {"old bytes past the end", u"FFF: 8283 01"_s, u"Outside@1"_s},
         {"far past the end", u"100: 10203040 CCDDEEFF\nA0000000: 01"_s, u"Outside@2"_s},
         {"not fitting counts before past the end", u"A0000000: 01\n100: 99 01"_s, u"DoesNotFit@2"_s},
+        // Runs of every length compared whole: at 400 stand B0 B1 … BC 80 81 82 83.
+        {"3 bytes, the last differs", u"400: B0B1FF CCCCCC"_s, u"DoesNotFit@1"_s},
+        {"7 bytes, the last differs", u"400: B0B1B2B3B4B5FF CCCCCCCCCCCCCC"_s, u"DoesNotFit@1"_s},
+        {"12 bytes, the first differs", u"400: FFB1B2B3B4B5B6B7B8B9BABB "_s + u"CC"_s.repeated(12), u"DoesNotFit@1"_s},
+        {"12 bytes, the last differs", u"400: B0B1B2B3B4B5B6B7B8B9BAFF "_s + u"CC"_s.repeated(12), u"DoesNotFit@1"_s},
+        {"17 bytes, the last differs", u"400: B0B1B2B3B4B5B6B7B8B9BABBBC808182FF "_s + u"CC"_s.repeated(17), u"DoesNotFit@1"_s},
+        {"17 bytes there", u"400: B0B1B2B3B4B5B6B7B8B9BABBBC80818283 "_s + u"CC"_s.repeated(17), u"NotApplied"_s},
+        {"5 bytes applied, the middle differs", u"400: CCCCCCCCCC B0B1FFB3B4"_s, u"DoesNotFit@1"_s},
+        {"5 bytes applied", u"400: CCCCCCCCCC B0B1B2B3B4"_s, u"Applied"_s},
     };
     for (const auto &c : cases) {
         const PatchReading reading = readPatchText(c.patch);
@@ -302,4 +318,375 @@ TEST(BackupFile, SaysWhenAnotherProgramHoldsItOrItMayNotBeRead)
     const Status failure = chooseBackup(path, backup);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->reason, QString::fromUtf8(reason));
+}
+
+namespace {
+
+const char *const outcomeNames[] = {"Done", "NoRecords", "NothingOnPhone", "AllHaveOldBytes", "Refused"};
+const char *const faultNames[] = {"NoOldBytes", "PlaceholderInOld", "UndoOff", "AlreadyWritten", "DoesNotFit", "Outside", "Unreadable"};
+
+QString faultList(const std::vector<RecordFault> &faults)
+{
+    QStringList said;
+    for (const RecordFault &f : faults)
+        said += u"%1@%2"_s.arg(QLatin1String(faultNames[int(f.fault)])).arg(f.line);
+    return said.join(u' ');
+}
+
+// An edit in short: its outcome, then its text or its faults.
+QString editSummary(const PatchEdit &edit)
+{
+    QString text = QLatin1String(outcomeNames[int(edit.outcome)]);
+    if (!edit.text.isEmpty())
+        text += u": "_s + edit.text;
+    if (!edit.faults.empty())
+        text += u": "_s + faultList(edit.faults);
+    return text;
+}
+
+BackupImage wholeImage(const QByteArray &bytes)
+{
+    BackupImage image(bytes.size());
+    image.add(0, bytes);
+    return image;
+}
+
+} // namespace
+
+// The text that takes a patch off, written by hand from the format: each
+// record's fields swapped, every other line where it stood; with a backup,
+// only what it holds. madeUpBackup holds 10 20 30 40 at 100, 5E 5E at 200,
+// FF FF at 300 and 80 | (i % 61) elsewhere: 90 91 at 104.
+TEST(BackupEdit, TakesAPatchOffRecordByRecord)
+{
+    const QByteArray bytes = madeUpBackup(4096);
+    const BackupImage backup = wholeImage(bytes);
+    const struct {
+        const char *name;
+        QString patch;
+        bool withBackup;
+        QString edit;
+    } rows[] = {
+        {"a header, an offset, a comment", u";CX70v50\r\n;Часы\r\n+A0000000\r\n123456: 0102 AABB ; c\r\n+0\r\n"_s, false,
+         u"Done: \r\n;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Часы\r\n+A0000000\r\n123456: AABB 0102 ; c\r\n+0\r\n"_s},
+        {"no header: the title first", u"; c\r\n  A0: 01 02"_s, false, u"Done: \r\n;Снимает с телефона патч «p»\r\n; c\r\n  A0: 02 01\r\n"_s},
+        {"old_equal_ff: FF written back", u"#pragma enable old_equal_ff\r\nA0: 0102\r\n#pragma disable old_equal_ff\r\n"_s, false,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n#pragma enable old_equal_ff\r\nA0: 0102 FFFF\r\n#pragma disable old_equal_ff\r\n"_s},
+        {"what is left on is ended", u"+10\r\n#pragma enable old_equal_ff\r\n#pragma disable warn_no_old_on_apply\r\nA0: 01 02"_s, false,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n+10\r\n#pragma enable old_equal_ff\r\n#pragma disable warn_no_old_on_apply\r\n"
+         u"A0: 02 01\r\n+0\r\n#pragma disable old_equal_ff\r\n#pragma enable warn_no_old_on_apply\r\n"_s},
+        {"old bytes longer than new: what was written", u"A0: 010203 AA"_s, false, u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: AA 01\r\n"_s},
+        {"placeholders past what was written", u"A0: 01XX 02"_s, false, u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: 02 01\r\n"_s},
+        {"numbers and texts in hex", u"A0: 0x123456 \"ab\",0i1 ;c"_s, false,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: 616201 563412 ;c\r\n"_s},
+        {"a joined line", u"A0: 01\\\r\n02 0304\r\nA2: 05 06"_s, false,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\nA0: 0304 0102\r\nA2: 06 05\r\n"_s},
+        {"no records", u"; c\r\n"_s, false, u"NoRecords"_s},
+        {"no old bytes", u"A0: 01\r\nA1: 01 02\r\nA2: 03"_s, false, u"Refused: NoOldBytes@1 NoOldBytes@3"_s},
+        {"placeholders in what is written back", u"A0: XX01 0203\r\nA2: 01?? 02"_s, false, u"Refused: PlaceholderInOld@1"_s},
+        {"undo off", u"#pragma disable undo\r\nA0: 01 02\r\n#pragma enable undo\r\nA1: 01 02"_s, false, u"Refused: UndoOff@2"_s},
+        {"each record at fault once, in its line's order", u"#pragma disable undo\r\nA0: 01\r\nA1: XX 02\r\nA2: 01 02"_s, false,
+         u"Refused: NoOldBytes@2 PlaceholderInOld@3 UndoOff@4"_s},
+        // Against the backup: only what it holds.
+        {"applied records only", u"100: CCDDEEFF 10203040\r\n104: 9091 0102 ; fits\r\n"_s, true,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n100: 10203040 CCDDEEFF\r\n ; fits\r\n"_s},
+        {"nothing on the phone", u"104: 9091 0102"_s, true, u"NothingOnPhone"_s},
+        {"no old bytes where it is not on the phone", u"100: CCDDEEFF 10203040\r\n104: 0102"_s, true,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n100: 10203040 CCDDEEFF\r\n"_s},
+        {"no old bytes where it is on the phone", u"200: 5E5E"_s, true, u"Refused: NoOldBytes@1"_s},
+        {"unchanged bytes taken off as they stand", u"100: 10203040 10203040"_s, true,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n100: 10203040 10203040\r\n"_s},
+        {"not for this firmware", u"200: 0000 5E5E\r\n100: 99 01"_s, true, u"Refused: DoesNotFit@2"_s},
+        {"past the end", u"200: 0000 5E5E\r\nFFF: 0102 0304"_s, true, u"Refused: Outside@2"_s},
+    };
+    for (const auto &row : rows) {
+        const PatchReading reading = readPatchText(row.patch);
+        const PatchMatch match = matchPatch(reading, backup);
+        EXPECT_EQ(editSummary(takeOffText(row.patch, reading, row.withBackup ? &match : nullptr, u"p")).toStdString(), row.edit.toStdString()) << row.name;
+    }
+}
+
+// The old bytes a record lacks, from the backup; the rest as it stands.
+TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
+{
+    const QByteArray bytes = madeUpBackup(4096);
+    const BackupImage backup = wholeImage(bytes);
+    const struct {
+        const char *name;
+        QString patch;
+        QString edit;
+    } rows[] = {
+        {"filled, offsets and comments kept", u"; c\r\n100: CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:EE ; x\r\n+0"_s,
+         u"Done: \r\n; c\r\n100: 1020 CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:10 EE ; x\r\n+0\r\n"_s},
+        {"a line that cannot be read stays", u"100: CC\r\nxyz\r\n"_s, u"Done: \r\n100: 10 CC\r\nxyz\r\n"_s},
+        {"old_equal_ff stands for old bytes", u"#pragma enable old_equal_ff\r\n300: CC\r\n#pragma disable old_equal_ff\r\n104: CC"_s,
+         u"Done: \r\n#pragma enable old_equal_ff\r\n300: CC\r\n#pragma disable old_equal_ff\r\n104: 90 CC\r\n"_s},
+        {"all have old bytes", u"104: 9091 0102"_s, u"AllHaveOldBytes: \r\n104: 9091 0102\r\n"_s},
+        {"no records", u"; c"_s, u"NoRecords"_s},
+        {"past the end", u"100: CC\r\nFFF: 0102"_s, u"Refused: Outside@2"_s},
+        {"new bytes already there", u"100: CC\r\n200: 5E5E\r\n201: 5E"_s, u"Refused: AlreadyWritten@2 AlreadyWritten@3"_s},
+        {"not for this firmware", u"100: 99 01\r\n104: CC"_s, u"Refused: DoesNotFit@1"_s},
+    };
+    for (const auto &row : rows) {
+        const PatchReading reading = readPatchText(row.patch);
+        EXPECT_EQ(editSummary(fillOldBytes(row.patch, reading, matchPatch(reading, backup), backup)), row.edit) << row.name;
+    }
+
+    // Made checkable, it is handed over with its old bytes and fits.
+    const QString patch = u"100: CCDD\r\n+A0\r\n64: EE\r\n+0"_s;
+    const PatchReading reading = readPatchText(patch);
+    const PatchEdit filled = fillOldBytes(patch, reading, matchPatch(reading, backup), backup);
+    const PatchReading checkable = readPatchText(filled.text);
+    ASSERT_EQ(checkable.records.size(), 2u);
+    EXPECT_EQ(checkable.oldBytes(checkable.records[1]).toByteArray(), QByteArray("\x90"));
+    const PatchMatch match = matchPatch(checkable, backup);
+    EXPECT_EQ(match.state, PatchState::NotApplied);
+    EXPECT_TRUE(backupWarnings(checkable, match, backup, u"«full.bin»"_s).empty());
+}
+
+// As the tool writes: offsets, 32-bit addresses, the later record winning;
+// nothing where it would not write the text as it stands.
+TEST(BackupEdit, WritesATextIntoTheBackupAsTheToolDoes)
+{
+    const QByteArray bytes = madeUpBackup(4096);
+    const struct {
+        const char *name;
+        QString text;
+        QList<QPair<int, QByteArray>> written; // where, what
+        QString faults;
+    } rows[] = {
+        {"an offset that wraps", u"+FFFFFF00\r\n200: 0102\r\n+0\r\n300: FFFF AABB"_s,
+         {{0x100, QByteArray::fromHex("0102")}, {0x300, QByteArray::fromHex("AABB")}}, u""_s},
+        {"the later record wins", u"100: AA\r\n100: 1020 BBCC\r\n"_s, {{0x100, QByteArray::fromHex("BBCC")}}, u""_s},
+        {"old_equal_ff", u"#pragma enable old_equal_ff\r\n300: 0102\r\n#pragma disable old_equal_ff"_s,
+         {{0x300, QByteArray::fromHex("0102")}}, u""_s},
+        {"applied already", u"200: 5E5E"_s, {}, u""_s},
+        {"up to the end", u"FFE: 0102"_s, {{0xFFE, QByteArray::fromHex("0102")}}, u""_s},
+        {"does not fit", u"100: AA\r\n104: 99 CC\r\n105: 91 CC"_s, {}, u"DoesNotFit@2"_s},
+        {"past the end", u"FFF: 0102"_s, {}, u"Outside@1"_s},
+        {"lines the tool cannot read, in their order", u"100: AA\r\n200: 99 CC\r\nxyz\r\n101: XX ; twice: 0Z\r\n"_s, {},
+         u"DoesNotFit@2 Unreadable@3 Unreadable@4"_s},
+        {"a doubt", u"0X100: AA"_s, {}, u"Unreadable@1"_s},
+    };
+    for (const auto &row : rows) {
+        QByteArray flash = bytes;
+        const std::vector<RecordFault> faults = writeRecords(readPatchText(row.text), flash);
+        EXPECT_EQ(faultList(faults), row.faults) << row.name;
+        QByteArray expected = bytes;
+        for (const auto &[at, written] : row.written)
+            expected.replace(at, written.size(), written);
+        EXPECT_TRUE(flash == expected) << row.name;
+    }
+}
+
+// Taken off and put on again, a patch gives back the backup byte for byte:
+// the backup before it was put on is the expected value.
+TEST(BackupEdit, TakenOffAndPutOnAgainGivesBackTheBackup)
+{
+    const QByteArray before = madeUpBackup(4096);
+    const struct {
+        const char *name;
+        QString patch;
+    } rows[] = {
+        {"offsets that wrap, comments", u";CX70v50\r\n;Часы\r\n+FFFFF000\r\n1100: 10203040 01020304 ; c\r\n-10\r\n210: 5E5E 0000\r\n+0"_s},
+        {"old_equal_ff left on", u"#pragma enable old_equal_ff\r\n300: AABB\r\n"_s},
+        {"old bytes longer than new, a joined line", u"104: 909192 01\r\n108: 94\\\r\n95 CCDD\r\n"_s},
+        {"texts and numbers", u"104: 0x93929190 \"abcd\"\r\n"_s},
+    };
+    for (const auto &row : rows) {
+        const PatchReading reading = readPatchText(row.patch);
+        QByteArray on = before;
+        ASSERT_TRUE(writeRecords(reading, on).empty()) << row.name;
+        ASSERT_FALSE(on == before) << row.name;
+        const PatchMatch match = matchPatch(reading, wholeImage(on));
+        const PatchEdit off = takeOffText(row.patch, reading, &match, u"p");
+        ASSERT_EQ(off.outcome, EditOutcome::Done) << row.name;
+        QByteArray taken = on;
+        EXPECT_TRUE(writeRecords(readPatchText(off.text), taken).empty()) << row.name;
+        EXPECT_TRUE(taken == before) << row.name;
+        EXPECT_TRUE(writeRecords(reading, taken).empty()) << row.name;
+        EXPECT_TRUE(taken == on) << row.name;
+    }
+}
+
+namespace {
+
+// A made-up collection: patches of five records each, apart from one
+// another, in the forms real patches take (an offset that wraps, old_equal_ff
+// over FF, old bytes longer than new), each record's old bytes as `backup`
+// holds them; and the backup with every new byte written.
+struct MadeUpCollection {
+    std::vector<QString> patches;
+    QByteArray before, after;
+};
+
+MadeUpCollection madeUpCollection(int count, qsizetype size)
+{
+    std::mt19937 random(20240611);
+    const auto byte = [&] { return char(random() % 256); };
+    MadeUpCollection made;
+    made.before = QByteArray(size, Qt::Uninitialized);
+    for (char &b : made.before)
+        b = byte();
+    std::vector<qsizetype> places(std::size_t(size / 16));
+    std::iota(places.begin(), places.end(), 0);
+    std::shuffle(places.begin(), places.end(), random);
+    const auto hex = [](QByteArrayView bytes) { return QString::fromLatin1(bytes.toByteArray().toHex().toUpper()); };
+    made.after = made.before;
+    std::size_t place = 0;
+    for (int p = 0; p < count; ++p) {
+        const int form = p % 4;
+        QString text = u";CX70v50\r\n;Придуманный патч %1\r\n"_s.arg(p);
+        text += form == 1 ? u"+FFF00000\r\n"_s : form == 2 ? u"#pragma enable old_equal_ff\r\n"_s : QString();
+        for (int r = 0; r < 5; ++r) {
+            const qsizetype at = places[place++] * 16;
+            const qsizetype length = 1 + qsizetype(random() % 8);
+            if (form == 2)
+                made.before.replace(at, length, QByteArray(length, '\xFF'));
+            QByteArray written(length, Qt::Uninitialized);
+            for (qsizetype i = 0; i < length; ++i)
+                written[i] = char(made.before[at + i] ^ (1 + random() % 255));
+            made.after.replace(at, length, written);
+            const QString address = QString::number(form == 1 ? at + 0x100000 : at, 16).toUpper();
+            const QByteArray old = made.before.mid(at, form == 3 ? length + 2 : length);
+            text += form == 2 ? u"%1: %2\r\n"_s.arg(address, hex(written))
+                              : u"%1: %2 %3 ; запись %4\r\n"_s.arg(address, hex(old), hex(written)).arg(r);
+        }
+        text += form == 1 ? u"+0\r\n"_s : form == 2 ? u"#pragma disable old_equal_ff\r\n"_s : QString();
+        made.patches.push_back(text);
+    }
+    return made;
+}
+
+} // namespace
+
+// A hundred made-up patches put on, each taken off against the backup that
+// holds them all: the backup comes back byte for byte, and the check before
+// a flash finds that everything taken off fits.
+TEST(BackupEdit, TakesOffAHundredPatchesOfAMadeUpCollection)
+{
+    const MadeUpCollection made = madeUpCollection(100, 1024 * 1024);
+    QString all;
+    for (const QString &patch : made.patches)
+        all += u"\r\n"_s + patch;
+    QByteArray on = made.before;
+    ASSERT_EQ(faultList(writeRecords(readPatchText(all), on)), u""_s);
+    ASSERT_TRUE(on == made.after);
+
+    const BackupImage onPhone = wholeImage(on);
+    QString takeOff;
+    for (const QString &patch : made.patches) {
+        const PatchReading reading = readPatchText(patch);
+        const PatchMatch match = matchPatch(reading, onPhone);
+        ASSERT_EQ(match.state, PatchState::Applied);
+        const PatchEdit edit = takeOffText(patch, reading, &match, u"p");
+        ASSERT_EQ(edit.outcome, EditOutcome::Done) << faultList(edit.faults).toStdString();
+        takeOff += edit.text;
+    }
+    const PatchReading reading = readPatchText(takeOff);
+    EXPECT_TRUE(reading.findings.empty());
+    EXPECT_EQ(reading.offset, 0);
+    EXPECT_EQ(matchPatch(reading, onPhone).state, PatchState::NotApplied);
+    QByteArray off = on;
+    ASSERT_EQ(faultList(writeRecords(reading, off)), u""_s);
+    EXPECT_TRUE(off == made.before);
+    ASSERT_EQ(faultList(writeRecords(readPatchText(all), off)), u""_s);
+    EXPECT_TRUE(off == made.after);
+}
+
+// The copy after a flash: the backup read whole with the text written into
+// it, saved complete or not at all; a text the tool would not write as it
+// stands writes no copy.
+TEST(BackupCopy, IsTheBackupWithTheTextWrittenOrNothing)
+{
+    const QTemporaryDir dir;
+    const auto path = [&](const QString &name) { return QDir::toNativeSeparators(dir.filePath(name)); };
+    const QByteArray before = madeUpBackup(smallestBackup);
+    {
+        QFile file(path(u"full.bin"_s));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());
+    }
+    Backup backup;
+    ASSERT_FALSE(chooseBackup(path(u"full.bin"_s), backup));
+
+    FlashedCopy copy;
+    ASSERT_FALSE(flashedCopy(backup, readPatchText(u"100: 10 AA\r\n\r\n+FFF00000\r\n100200: 5E5E 0102\r\n+0"_s), copy));
+    ASSERT_FALSE(copy.refused);
+    ASSERT_FALSE(saveFlashedCopy(path(u"after.bin"_s), copy.bytes));
+    QByteArray expected = before;
+    expected[0x100] = char(0xAA);
+    expected.replace(0x200, 2, QByteArray::fromHex("0102"));
+    QFile after(path(u"after.bin"_s));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(after.readAll() == expected);
+    after.close();
+
+    ASSERT_FALSE(flashedCopy(backup, readPatchText(u"100: 10 AA\r\n104: 99 CC\r\nxyz"_s), copy));
+    ASSERT_TRUE(copy.refused);
+    EXPECT_TRUE(copy.bytes.isEmpty());
+    EXPECT_EQ(copy.refused->message(),
+              u"Копия после прошивки не сохранена: прошивальщик запишет этот текст не так, как он написан.\n\nФайл: %1\n"
+              u"Причина: запись в строке 2 не подходит к копии прошивки «full.bin»: патч написан для другой прошивки; строку 3 "
+              u"прошивальщик не прочтёт или может прочесть иначе: копия должна быть тем, что окажется в телефоне. Поправьте текст "
+              u"(кнопка передачи скажет, что не так) и сохраните копию снова."_s.arg(path(u"full.bin"_s)));
+
+    ASSERT_TRUE(QFile::resize(path(u"full.bin"_s), smallestBackup + 1));
+    const Status changed = flashedCopy(backup, readPatchText(u"100: 10 AA"_s), copy);
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(changed->reason, u"файл изменился: в нём было 1048576 Б, а теперь 1048577 Б"_s);
+
+    const Status noFolder = saveFlashedCopy(path(u"gone/after.bin"_s), expected);
+    ASSERT_TRUE(noFolder);
+    EXPECT_EQ(noFolder->summary, u"Не удалось сохранить копию после прошивки."_s);
+    EXPECT_EQ(noFolder->reason, u"папка не найдена"_s);
+
+#ifndef Q_OS_WIN
+    // A write that fails at its very last bytes, kept in Qt's buffer until
+    // the commit: the old file stays whole, and nothing is left beside it.
+    struct rlimit limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const auto ignored = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = limit;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Status cut = saveFlashedCopy(path(u"after.bin"_s), QByteArray(10000, 'x'));
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, ignored);
+    ASSERT_TRUE(cut);
+    EXPECT_TRUE(cut->reason.startsWith(u"ошибка записи"_s)) << cut->reason.toStdString();
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(after.readAll() == expected);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{u"after.bin"_s, u"full.bin"_s}));
+#endif
+}
+
+// Each kind once, with its lines, one or several; ten lines at most.
+TEST(EditWords, NameEachKindOfFaultOnceWithItsLines)
+{
+    const struct {
+        const char *name;
+        std::vector<RecordFault> faults;
+        QString reason;
+    } rows[] = {
+        {"one", {{EditFault::PlaceholderInOld, 4}},
+         u"в старых байтах записи в строке 4 заполнители вместо байтов, и неизвестно, что было там до патча"_s},
+        {"several kinds, in the order of the kinds", {{EditFault::Outside, 2}, {EditFault::UndoOff, 3}, {EditFault::UndoOff, 5}, {EditFault::Outside, 7}},
+         u"записи в строках 3 и 5 идут после «#pragma disable undo»: автор патча не даёт их снимать; записи в строках 2 и 7 пишут "
+         u"за концом копии прошивки «full.bin»: патч для другого телефона"_s},
+        {"one of each", {{EditFault::UndoOff, 1}, {EditFault::Outside, 2}, {EditFault::DoesNotFit, 3}, {EditFault::Unreadable, 4}},
+         u"запись в строке 1 идёт после «#pragma disable undo»: автор патча не даёт её снимать; запись в строке 3 не подходит к "
+         u"копии прошивки «full.bin»: патч написан для другой прошивки; запись в строке 2 пишет за концом копии прошивки «full.bin»: "
+         u"патч для другого телефона; строку 4 прошивальщик не прочтёт или может прочесть иначе"_s},
+        {"three lines", {{EditFault::Unreadable, 1}, {EditFault::Unreadable, 4}, {EditFault::Unreadable, 9}},
+         u"строки 1, 4 и 9 прошивальщик не прочтёт или может прочесть иначе"_s},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(editReason({EditOutcome::Refused, {}, row.faults}, u"«full.bin»"_s).toStdString(), row.reason.toStdString()) << row.name;
+
+    std::vector<RecordFault> many;
+    for (int line = 1; line <= 12; ++line)
+        many.push_back({EditFault::NoOldBytes, line});
+    EXPECT_EQ(editReason({EditOutcome::Refused, {}, many}, u"«full.bin»"_s),
+              u"у записей в строках 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 и ещё 2 нет старых байтов, и неизвестно, что было там до патча"_s);
+    EXPECT_EQ(editReason({EditOutcome::NoRecords, {}, {}}, u"«full.bin»"_s), u"в нём нет ни одной записи «адрес: байты»"_s);
 }

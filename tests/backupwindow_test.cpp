@@ -7,6 +7,11 @@
 #include "support/windowdriver.h"
 
 #include <QAbstractScrollArea>
+#include <QContextMenuEvent>
+#include <QDeadlineTimer>
+#include <QListView>
+#include <QMenu>
+#include <QTabWidget>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -246,4 +251,180 @@ TEST_F(WindowWithBackup, HandsNothingOverWhenTheBackupHasGone)
     QTest::qWait(300);
     EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
     EXPECT_FALSE(folder.exists(u"started"_s));
+}
+
+namespace {
+
+// Processes events until `done` or five seconds have passed.
+bool within(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// The menu of the entry at `row` of `view`, as a right click brings it: its
+// items as they read (a separator is empty), which are enabled, and the one
+// that reads `choose` chosen with Enter; or none, and the menu closed.
+struct MenuSeen {
+    QStringList items;
+    QStringList enabled;
+};
+
+MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose)
+{
+    MenuSeen seen;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        timer.stop();
+        for (QAction *action : menu->actions()) {
+            seen.items += action->text();
+            if (action->isEnabled() && !action->isSeparator())
+                seen.enabled += action->text().section(u'\t', 0, 0);
+            if (action->text().startsWith(choose) && !choose.isEmpty())
+                menu->setActiveAction(action);
+        }
+        QTest::keyClick(menu, choose.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+    });
+    timer.start(10);
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &event);
+    return seen;
+}
+
+} // namespace
+
+// From an entry's menu, or Shift+Enter on it: what the backup holds of the
+// patch is taken off, record by record; a patch with nothing on the phone
+// appends nothing and says why.
+TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
+{
+    auto *list = child<QListWidget>("lstOther");
+    EXPECT_EQ(useMenu(list, 0, QString()).enabled,
+              (QStringList{u"Добавить"_s, u"Снять с телефона"_s}));
+    // Ctrl+S without a backup says what it needs, after the menu too.
+    ASSERT_TRUE(activate(window)); // the offscreen platform leaves the closed menu the focus
+    Shown needs;
+    whenMessageBox([&](QMessageBox *box) { needs = readAndAccept(box); });
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(within([&] { return !needs.text.isEmpty(); }));
+    EXPECT_TRUE(needs.text.startsWith(u"Копия после прошивки — это копия прошивки с записанным в неё текстом"_s));
+    useBackup();
+    const MenuSeen seen = useMenu(list, 0, u"Снять с телефона"_s);
+    EXPECT_EQ(seen.items, (QStringList{u"Добавить\tEnter"_s, u"Снять с телефона\tShift+Enter"_s,
+                                       u"Добавить со старыми байтами из копии"_s, u""_s,
+                                       u"Сохранить копию после прошивки…\tCtrl+S"_s}));
+    EXPECT_EQ(seen.enabled.size(), 4);
+    EXPECT_EQ(patchText(), u"\r\n;Снимает с телефона патч «applied»\r\n; applied\r\n1000: 5E 10\r\n"_s);
+
+    // Half of it on the phone: that half.
+    ASSERT_TRUE(activate(window));
+    list->setFocus();
+    list->setCurrentRow(2);
+    QTest::keyClick(list, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_TRUE(patchText().endsWith(u"\r\n;Снимает с телефона патч «half»\r\n; half\r\n1020: 5E 10\r\n\r\n"_s)) << patchText().toStdString();
+
+    const QString before = patchText();
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    ASSERT_TRUE(within([&] { return !shown.text.isEmpty(); }));
+    EXPECT_EQ(shown.text, u"Не удалось снять патч с телефона: ничего не добавлено.\n\nФайл: %1\nПричина: ни одной его записи нет в "
+                          u"копии прошивки «full.bin»: патча нет на телефоне, и снимать нечего."_s
+                              .arg(QDir::toNativeSeparators(folder.file(u"o1.h"_s))));
+    EXPECT_EQ(patchText(), before);
+
+    // The backup gone meanwhile: said, no longer used, nothing appended.
+    ASSERT_TRUE(activate(window)); // the offscreen platform leaves the closed box the focus
+    list->setFocus();
+    QFile::remove(beside(u"full.bin"_s));
+    shown = {};
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Return, Qt::ShiftModifier);
+    ASSERT_TRUE(within([&] { return !shown.text.isEmpty(); }));
+    EXPECT_TRUE(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s)) << shown.text.toStdString();
+    EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);
+    EXPECT_EQ(patchText(), before);
+}
+
+// A patch without old bytes appended with those the backup holds, from any
+// tab; the check before a flash then finds it fits and says nothing.
+TEST_F(WindowWithBackup, AppendsAPatchWithTheOldBytesOfTheBackup)
+{
+    QDir().mkpath(beside(u"patches"_s));
+    folder.write(u"../patches/1-no_old.vkp"_s, ";CX70v50\r\n;No old bytes\r\n1040: 5E5F ; two\r\n");
+    useBackup();
+    child<QTabWidget>("SSTab1")->setCurrentIndex(3);
+    const QString patches = beside(u"patches"_s);
+    dropFiles(child<QListView>("lstFolder")->viewport(), {patches});
+    auto *list = child<QListView>("lstFolder");
+    ASSERT_TRUE(within([&] { return list->model()->rowCount() == 1; }));
+    useMenu(list, 0, u"Добавить со старыми байтами из копии"_s);
+    EXPECT_EQ(patchText(), u"\r\n;CX70v50\r\n;No old bytes\r\n1040: 3333 5E5F ; two\r\n"_s);
+
+    folder.write(u"shell.bat"_s, markerScript());
+    QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
+    EXPECT_TRUE(waitForFile(folder.file(u"started"_s)));
+}
+
+// Ctrl+S: the backup with the whole text written, saved under the name the
+// user gives and used from then on, so that every patch of the text is marked
+// as on the phone; a text the tool would not write as it stands saves nothing.
+TEST_F(WindowWithBackup, SavesTheCopyAfterAFlashAndGoesOnWithIt)
+{
+    useBackup();
+    pick(2, "lstOther", 1);
+    pick(2, "lstOther", 2);
+    const QString copy = beside(u"after.bin"_s);
+    QString suggested;
+    whenModal<QFileDialog>([&](QFileDialog *dialog) {
+        suggested = dialog->selectedFiles().value(0);
+        chooseInDialog(dialog, copy);
+    });
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(within([&] { return backupLabel() == u"Копия: after.bin"_s; })) << backupLabel().toStdString();
+    EXPECT_EQ(QFileInfo(suggested).fileName(), u"full-после-прошивки.bin"_s);
+    QFile written(copy);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    QByteArray expected(2 * 1024 * 1024, '\x33');
+    for (const int at : {0x1000, 0x1010, 0x1020, 0x1030})
+        expected[at] = '\x5E';
+    EXPECT_TRUE(written.readAll() == expected);
+    for (const int row : {0, 1, 2})
+        EXPECT_TRUE(entry(row).second.startsWith(u"Патч уже есть в копии прошивки «after.bin»."_s)) << row;
+
+    // Taken off again against the copy, and saved over it: as it was.
+    child<QPushButton>("cmdClear")->click();
+    useMenu(child<QListWidget>("lstOther"), 1, u"Снять с телефона"_s);
+    ASSERT_TRUE(activate(window)); // the offscreen platform leaves the closed menu the focus
+    whenModal<QFileDialog>([&](QFileDialog *dialog) { chooseInDialog(dialog, copy); });
+    bool askedToReplace = false;
+    whenMessageBox([&](QMessageBox *box) {
+        askedToReplace = true;
+        box->button(QMessageBox::Yes)->click();
+    });
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(within([&] { return askedToReplace && entry(1).second.startsWith(u"Патча нет"_s); }))
+        << entry(1).second.toStdString();
+    EXPECT_EQ(backupLabel(), u"Копия: after.bin"_s);
+
+    // Not as the tool would write it: said, and no copy and no dialog.
+    child<QPushButton>("cmdClear")->click();
+    pick(2, "lstOther", 3);
+    ASSERT_TRUE(activate(window));
+    Shown shown;
+    whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(within([&] { return !shown.text.isEmpty(); }));
+    EXPECT_TRUE(shown.text.startsWith(u"Копия после прошивки не сохранена: прошивальщик запишет этот текст не так, как он написан."_s))
+        << shown.text.toStdString();
+    EXPECT_TRUE(shown.text.contains(u"запись в строке 3 не подходит к копии прошивки «after.bin»"_s)) << shown.text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(beside(u"after-после-прошивки.bin"_s)));
 }

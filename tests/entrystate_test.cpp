@@ -1,3 +1,4 @@
+#include "entries/entryedit.h"
 #include "entries/entrystate.h"
 
 #include "assembly/assembly.h"
@@ -157,4 +158,62 @@ TEST(EntryState, AFileGoneFromAFolderSaysSo)
     EXPECT_EQ(entryAbout(states.front(), Listed::Folder),
               u"Файла 101-Clock.vkp больше нет в папке\n"_s + QDir::toNativeSeparators(folder.root() + u"/CX70v50"_s)
                   + u"\nЕго удалили или переименовали, после того как папка была прочитана."_s);
+}
+
+// A patch file taken off or given its old bytes: what is appended, as an
+// append lays it out, or nothing and why, naming the file.
+TEST(EntryEdit, AppendsTheEditedPatchOrSaysWhyNothing)
+{
+    const ProgramFolder folder;
+    folder.write(u"o0.h"_s, ";CX70v50\r\n;Clock\r\n1000: 33 5E\r\n");
+    folder.write(u"o1.h"_s, "; no header\n1010: 3333 5E5E");
+    folder.write(u"o2.h"_s, "1000: 5E\r\n1010: 0102");
+    folder.write(u"o3.h"_s, "1020: 33 5E");
+    QByteArray flash(smallestBackup, '\x33');
+    flash[0x1000] = '\x5E';
+    folder.write(u"full.bin"_s, flash);
+    Backup backup;
+    ASSERT_FALSE(chooseBackup(folder.file(u"full.bin"_s), backup));
+    const auto said = [](const EditedPatch &edited) {
+        return edited.failure ? edited.failure->message() : edited.appended + (edited.note.isEmpty() ? u""_s : u" | "_s + edited.note);
+    };
+    const QString takeOffFailed = u"Не удалось снять патч с телефона: ничего не добавлено.\n\nФайл: %1\nПричина: %2."_s;
+    const QString fillFailed = u"Не удалось добавить патч со старыми байтами из копии прошивки: ничего не добавлено.\n\nФайл: %1\nПричина: %2."_s;
+    const struct {
+        const char *name;
+        EditedPatch edited;
+        QString said;
+    } rows[] = {
+        {"taken off, named by its header", takeOffFile(folder.file(u"o0.h"_s), std::nullopt),
+         u"\r\n;CX70v50\r\n;Снимает с телефона патч «Clock»\r\n;Clock\r\n1000: 5E 33\r\n"_s},
+        {"named by its first comment", takeOffFile(folder.file(u"o1.h"_s), std::nullopt),
+         u"\r\n;Снимает с телефона патч «no header»\r\n; no header\r\n1010: 5E5E 3333\r\n"_s},
+        {"named by its file", takeOffFile(folder.file(u"o3.h"_s), std::nullopt), u"\r\n;Снимает с телефона патч «o3.h»\r\n1020: 5E 33\r\n"_s},
+        {"missing", takeOffFile(folder.file(u"o9.h"_s), backup), takeOffFailed.arg(folder.file(u"o9.h"_s), u"файл не найден"_s)},
+        {"old bytes unknown", takeOffFile(folder.file(u"o2.h"_s), std::nullopt),
+         takeOffFailed.arg(folder.file(u"o2.h"_s), u"у записей в строках 1 и 2 нет старых байтов, и неизвестно, что было там до патча"_s)},
+        {"only what is on the phone", takeOffFile(folder.file(u"o2.h"_s), backup),
+         takeOffFailed.arg(folder.file(u"o2.h"_s), u"у записи в строке 1 нет старых байтов, и неизвестно, что было там до патча"_s)},
+        {"nothing on the phone", takeOffFile(folder.file(u"o3.h"_s), backup),
+         takeOffFailed.arg(folder.file(u"o3.h"_s),
+                           u"ни одной его записи нет в копии прошивки «full.bin»: патча нет на телефоне, и снимать нечего"_s)},
+        {"filled in", fillFromBackup(folder.file(u"o2.h"_s), backup),
+         fillFailed.arg(folder.file(u"o2.h"_s), u"запись в строке 1 уже есть в копии прошивки «full.bin», а того, что было там до неё, "
+                                                u"в ней нет"_s)},
+        {"filled in where not on the phone", fillFromBackup(folder.file(u"o1.h"_s), backup),
+         u"\r\n; no header\r\n1010: 3333 5E5E\r\n | У всех записей патча o1.h уже есть старые байты: он добавлен как есть."_s},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(said(row.edited).toStdString(), row.said.toStdString()) << row.name;
+        EXPECT_FALSE(row.edited.backupFailure) << row.name;
+    }
+    folder.write(u"o4.h"_s, "; c\r\n1010: 0102\r\n");
+    EXPECT_EQ(said(fillFromBackup(folder.file(u"o4.h"_s), backup)), u"\r\n; c\r\n1010: 3333 0102\r\n"_s);
+
+    // The backup gone: that is said, and nothing is appended.
+    ASSERT_TRUE(QFile::remove(folder.file(u"full.bin"_s)));
+    const EditedPatch gone = takeOffFile(folder.file(u"o0.h"_s), backup);
+    ASSERT_TRUE(gone.backupFailure);
+    EXPECT_EQ(gone.backupFailure->reason, u"файл не найден"_s);
+    EXPECT_TRUE(gone.appended.isEmpty());
 }

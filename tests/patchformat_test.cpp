@@ -216,6 +216,33 @@ TEST(PatchReader, DoubtsWhereTheToolMayReadOtherwise)
     });
 }
 
+// Where each record stands, so that it can be written otherwise: its
+// address to its last field, and its fields; and whether undo was off.
+TEST(PatchReader, KnowsWhereEachRecordStandsAndWhetherUndoWasOff)
+{
+    const struct {
+        const char *name;
+        QString text;
+        QStringList records; // the record as written|its fields, and "undo off" where it was
+    } rows[] = {
+        {"plain", u"\t A0: 01 02 ; c\r\nA1:03"_s, {u"A0: 01 02|01 02"_s, u"A1:03|03"_s}},
+        {"items and comments", u"0xA0 /* c */ :\t0x1234,\"ab\" 01 // c"_s, {u"0xA0 /* c */ :\t0x1234,\"ab\" 01|0x1234,\"ab\" 01"_s}},
+        {"joined lines", u"A0: 01\\\r\n02 0304\nA1: 05"_s, {u"A0: 01\\\r\n02 0304|01\\\r\n02 0304"_s, u"A1: 05|05"_s}},
+        {"undo off for a while", u"A0: 01\n#pragma disable undo\nA1: 01 02\nA2: 0x01\n#pragma enable undo\nA3: 01"_s,
+         {u"A0: 01|01"_s, u"A1: 01 02|01 02 undo off"_s, u"A2: 0x01|0x01 undo off"_s, u"A3: 01|01"_s}},
+    };
+    for (const auto &row : rows) {
+        const PatchReading reading = readPatchText(row.text);
+        QStringList records;
+        for (const PatchRecord &r : reading.records) {
+            records += row.text.sliced(r.textAt, r.textEnd - r.textAt) + u'|' + row.text.sliced(r.fieldsAt, r.textEnd - r.fieldsAt)
+                + (r.undoOff ? u" undo off"_s : u""_s);
+        }
+        EXPECT_EQ(records, row.records) << row.name;
+        EXPECT_EQ(reading, readPatchTextInFull(row.text)) << row.name;
+    }
+}
+
 TEST(PatchReader, KnowsWhatIsInForceAtTheEnd)
 {
     const struct {

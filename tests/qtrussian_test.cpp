@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -54,14 +55,21 @@ void addWords(const QMenu *menu, QStringList &words)
 // The menu a right-click on `widget` opens, read and closed.
 QStringList contextMenuWords(QWidget *widget)
 {
+    // A menu may run a loop of its own (the patch text's does): it is read
+    // and closed from within it.
+    QStringList words;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            reader.stop();
+            addWords(menu, words);
+            menu->close();
+        }
+    });
+    reader.start(10);
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(widget, &click);
-    QStringList words;
-    WAIT_FOR(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
-    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-        addWords(menu, words);
-        menu->close();
-    }
+    WAIT_FOR(!reader.isActive());
     return words;
 }
 

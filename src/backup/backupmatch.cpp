@@ -20,12 +20,48 @@ bool inside(const PatchRecord &record, qint64 backupSize)
     return qint64(record.address) + recordLength(record) <= backupSize;
 }
 
-bool matchesOld(const PatchReading &reading, const PatchRecord &record, QByteArrayView found)
+// Most records are a few bytes long: compared in place, two words that may
+// overlap, where a call of memcmp for each cost more than the comparing and
+// made each record the backup holds cost twice one past its end.
+template <typename Word>
+bool sameWords(const char *a, const char *b, qsizetype count)
 {
-    const QByteArrayView old = reading.oldBytes(record);
-    if (std::memcmp(old.data(), found.data(), std::size_t(old.size())) == 0)
+    Word a1, b1, a2, b2;
+    std::memcpy(&a1, a, sizeof(Word));
+    std::memcpy(&b1, b, sizeof(Word));
+    std::memcpy(&a2, a + count - qsizetype(sizeof(Word)), sizeof(Word));
+    std::memcpy(&b2, b + count - qsizetype(sizeof(Word)), sizeof(Word));
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+}
+
+// Long runs are rare: out of the way, so that the rest is small enough to
+// be compiled into its callers.
+bool sameLongBytes(const char *a, const char *b, qsizetype count)
+{
+    return std::memcmp(a, b, std::size_t(count)) == 0;
+}
+
+bool sameBytes(const char *a, const char *b, qsizetype count)
+{
+    if (count > 16)
+        return sameLongBytes(a, b, count);
+    if (count >= 8)
+        return sameWords<quint64>(a, b, count);
+    if (count >= 4)
+        return sameWords<quint32>(a, b, count);
+    return count == 0 || (a[0] == b[0] && (count == 1 || (a[1] == b[1] && (count == 2 || a[2] == b[2]))));
+}
+
+// The records' bytes are looked at through plain pointers: a view made for
+// each byte run cost as much as comparing it.
+bool matchesOld(const PatchReading &reading, const PatchRecord &record, const char *found)
+{
+    const char *const old = reading.bytes.constData() + record.oldAt;
+    if (sameBytes(old, found, record.oldSize))
         return true;
-    for (qsizetype i = 0; i < old.size(); ++i) {
+    if (reading.anyBytes.empty()) // an applied record, mostly
+        return false;
+    for (qsizetype i = 0; i < record.oldSize; ++i) {
         if (old[i] != found[i] && !reading.isAnyByte(record.oldAt + i))
             return false;
     }
@@ -34,14 +70,14 @@ bool matchesOld(const PatchReading &reading, const PatchRecord &record, QByteArr
 
 RecordState stateOf(const PatchReading &reading, const PatchRecord &record, const BackupImage &backup)
 {
-    if (!inside(record, backup.size()))
+    const qint64 length = recordLength(record);
+    if (qint64(record.address) + length > backup.size())
         return RecordState::Outside;
-    const QByteArrayView found = backup.bytes(record.address, recordLength(record));
-    if (found.size() != recordLength(record))
+    const QByteArrayView found = backup.bytes(record.address, length);
+    if (found.size() != length)
         return RecordState::Outside;
-    const bool applied = record.newSize > 0
-        && std::memcmp(found.data(), reading.newBytes(record).data(), std::size_t(record.newSize)) == 0;
-    const bool fits = record.oldSize > 0 ? matchesOld(reading, record, found.first(record.oldSize)) : !applied;
+    const bool applied = record.newSize > 0 && sameBytes(found.data(), reading.bytes.constData() + record.newAt, record.newSize);
+    const bool fits = record.oldSize > 0 ? matchesOld(reading, record, found.data()) : !applied;
     if (applied && fits)
         return RecordState::Unchanged;
     if (applied)
@@ -72,6 +108,31 @@ QByteArrayView BackupImage::bytesElsewhere(qint64 at, qint64 length) const
 
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize)
 {
+    const auto merge = [](std::vector<FileRange> &ranges, const FileRange &range) {
+        if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether)
+            ranges.back().length = std::max(ranges.back().length, range.at + range.length - ranges.back().at);
+        else
+            ranges.push_back(range);
+    };
+    // Records mostly come in the order of their addresses, and are merged as
+    // they come: a list of every record's range, sorted, is only made for a
+    // text out of order. That list grew with the records the backup holds
+    // and was fresh memory each check.
+    std::vector<FileRange> ranges;
+    bool inOrder = true;
+    for (const PatchReading *reading : readings) {
+        for (const PatchRecord &record : reading->records) {
+            if (!inside(record, backupSize) || recordLength(record) == 0)
+                continue;
+            if (!ranges.empty() && qint64(record.address) < ranges.back().at) {
+                inOrder = false;
+                break;
+            }
+            merge(ranges, {record.address, recordLength(record)});
+        }
+    }
+    if (inOrder)
+        return ranges;
     std::size_t records = 0;
     for (const PatchReading *reading : readings)
         records += reading->records.size();
@@ -84,13 +145,9 @@ std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> reading
         }
     }
     sortByAddress(wanted, [](const FileRange &a, const FileRange &b) { return a.at < b.at; });
-    std::vector<FileRange> ranges;
-    for (const FileRange &range : wanted) {
-        if (!ranges.empty() && range.at <= ranges.back().at + ranges.back().length + readTogether)
-            ranges.back().length = std::max(ranges.back().length, range.at + range.length - ranges.back().at);
-        else
-            ranges.push_back(range);
-    }
+    ranges.clear();
+    for (const FileRange &range : wanted)
+        merge(ranges, range);
     return ranges;
 }
 
@@ -102,8 +159,9 @@ PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)
     match.records.reserve(reading.records.size());
     std::optional<std::size_t> firstMismatch, firstOutside;
     bool applied = false, fits = false;
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
-        const RecordState state = stateOf(reading, reading.records[i], backup);
+    std::size_t i = 0;
+    for (const PatchRecord &record : reading.records) {
+        const RecordState state = stateOf(reading, record, backup);
         match.records.push_back(state);
         applied = applied || state == RecordState::Applied;
         fits = fits || state == RecordState::Fits;
@@ -111,6 +169,7 @@ PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)
             firstMismatch = i;
         if (state == RecordState::Outside && !firstOutside)
             firstOutside = i;
+        ++i;
     }
     if (firstMismatch) {
         match.state = PatchState::DoesNotFit;

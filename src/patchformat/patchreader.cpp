@@ -168,7 +168,8 @@ private:
         m_bytes.commit(plain->firstSize + plain->secondSize);
         const bool twoFields = plain->secondSize > 0;
         PatchRecord record{m_scanner.line(), quint32(m_reading.offset + plain->address),
-                           twoFields ? plain->secondSize : plain->firstSize, 0, twoFields ? at + plain->firstSize : at, 0};
+                           twoFields ? plain->secondSize : plain->firstSize, 0, twoFields ? at + plain->firstSize : at, 0,
+                           plain->addressAt - text, plain->fieldsAt - text, plain->fieldsEnd - text};
         addRecord(record, twoFields, at, plain->firstSize);
         if (plain->lineEnd == end)
             m_scanner.passToEnd();
@@ -189,6 +190,7 @@ private:
             record.oldSize = record.newSize;
             m_bytes.fill(record.newSize, char(0xFF));
         }
+        record.undoOff = !m_reading.pragmaOn[int(Pragma::Undo)];
         m_reading.records.push_back(record);
     }
 
@@ -357,7 +359,8 @@ private:
         if (!endsHere())
             return;
 
-        PatchRecord record{m_start.line, quint32(m_reading.offset + address.value), newField.size, 0, newField.at, 0};
+        PatchRecord record{m_start.line, quint32(m_reading.offset + address.value), newField.size, 0, newField.at, 0,
+                           m_start.at, first.from.at, newField.end};
         addRecord(record, twoFields, first.at, first.size);
     }
 

@@ -20,6 +20,14 @@ struct PatchRecord {
     qsizetype oldSize; // as written, or implied by old_equal_ff; 0 for none
     qsizetype newAt = 0;
     qsizetype oldAt = 0;
+    // Where it stands in the text, so that it can be written otherwise: from
+    // its address to the end of its last field, its fields from `fieldsAt`.
+    qsizetype textAt = 0;
+    qsizetype fieldsAt = 0;
+    qsizetype textEnd = 0;
+    // Read while the undo pragma was off: the tool keeps nothing to take it
+    // off with.
+    bool undoOff = false;
 
     bool operator==(const PatchRecord &) const = default;
 };

@@ -79,15 +79,18 @@ std::optional<PlainRecord> readPlainRecord(const char16_t *from, const char16_t 
     if (at == digits || at == end || *at != ':')
         return std::nullopt;
     at = skipBlanks(at + 1, end);
+    const char16_t *const fields = at;
     const qsizetype first = hexField(at, end, bytes, most);
     if (first == 0)
         return std::nullopt;
+    const char16_t *fieldsEnd = at;
     at = skipBlanks(at, end);
     qsizetype second = 0;
     if (at != end && isHex(*at)) {
         second = hexField(at, end, bytes ? bytes + first : nullptr, most - first);
         if (second == 0 || first < second)
             return std::nullopt;
+        fieldsEnd = at;
         at = skipBlanks(at, end);
     }
     if (at != end && *at == ';')
@@ -97,5 +100,5 @@ std::optional<PlainRecord> readPlainRecord(const char16_t *from, const char16_t 
         ++at;
     if (at != end && *at != '\n')
         return std::nullopt;
-    return PlainRecord{address, first, second, at};
+    return PlainRecord{address, first, second, at, digits, fields, fieldsEnd};
 }

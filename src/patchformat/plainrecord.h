@@ -16,6 +16,9 @@ struct PlainRecord {
     qsizetype firstSize;
     qsizetype secondSize; // 0: one field only
     const char16_t *lineEnd; // its line feed, or the end of the text
+    const char16_t *addressAt;
+    const char16_t *fieldsAt;
+    const char16_t *fieldsEnd;
 };
 
 // The line starts at `from`, the text ends at `end`. The fields' bytes go to

@@ -157,6 +157,14 @@ Status writeTextFile(const QString &path, QStringView text)
                         .arg(line));
     }
     bytes += "\r\n";
+    return writeFile(path, bytes);
+}
+
+Status writeFile(const QString &path, QByteArrayView bytes)
+{
+    const auto fail = [&](const QString &reason) {
+        return Failure{QStringLiteral("Не удалось записать файл."), path, reason};
+    };
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("на месте файла папка"));
 
@@ -168,14 +176,14 @@ Status writeTextFile(const QString &path, QStringView text)
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return fail(saveReason(file));
-        // Uncommitted, the temporary file goes and the old one stays. Qt's
-        // commit() does not tell of a last flush that failed (a full disk):
-        // the flush is asked first, and the size of what stands there after.
-        if (file.write(bytes) == bytes.size() && file.flush() && file.commit()) {
-            if (QFileInfo(path).size() == bytes.size())
-                return std::nullopt;
-            return fail(QStringLiteral("файл записан не целиком (возможно, на диске нет места)"));
-        }
+        // Uncommitted, the temporary file goes and the old one stays. The
+        // last bytes are flushed and the size asked before the commit, which
+        // in Qt 6.4 replaces the old file even when that flush failed.
+        if (file.write(bytes.data(), bytes.size()) == bytes.size() && file.flush() && file.size() == bytes.size()
+            && file.commit())
+            return std::nullopt;
+        if (file.error() == QFileDevice::NoError)
+            return fail(QStringLiteral("записано меньше, чем должно было"));
         if (file.error() != QFileDevice::RenameError || waited >= 1000) {
             if (file.error() == QFileDevice::RenameError && heldOpenElsewhere(path))
                 return fail(heldElsewhereReason());

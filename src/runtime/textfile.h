@@ -28,3 +28,6 @@ std::optional<QString> openRegularFile(QFile &file);
 // old one untouched. Nothing is written when `text` holds a character the code
 // page lacks.
 Status writeTextFile(const QString &path, QStringView text);
+
+// Writes `bytes` as the whole file, the same way: complete or not at all.
+Status writeFile(const QString &path, QByteArrayView bytes);

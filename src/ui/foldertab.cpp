@@ -95,6 +95,11 @@ bool FolderTab::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+QString FolderTab::currentPath() const
+{
+    return m_widgets.list->currentIndex().data(PathRole).toString();
+}
+
 void FolderTab::appendCurrent()
 {
     const QModelIndex current = m_widgets.list->currentIndex();

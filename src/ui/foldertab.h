@@ -42,6 +42,8 @@ public:
     // Lists the folder in use again: files may have come or gone.
     void refresh(const std::optional<Backup> &backup);
     bool busy() const { return m_lister.busy(); }
+    // The file of the patch the list stands on; empty for none.
+    QString currentPath() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,6 +2,8 @@
 #include "ui_mainwindow.h"
 
 #include "assembly/assembly.h"
+#include "backup/backupcopy.h"
+#include "entries/entryedit.h"
 #include "foldertab.h"
 #include "handover/handover.h"
 #include "messagebox.h"
@@ -19,6 +21,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QProxyStyle>
 #include <QShortcut>
@@ -60,6 +63,18 @@ QFileDialog &backupDialog()
         QFileDialog *d = fileDialog(QStringLiteral("Копия прошивки"), QStringLiteral("Сверить"));
         d->setNameFilters({QStringLiteral("Все файлы (*)"), QStringLiteral("Копии прошивки (*.bin)")});
         d->setFileMode(QFileDialog::ExistingFile);
+        return d;
+    }();
+    return *dialog;
+}
+
+QFileDialog &copyDialog()
+{
+    static QFileDialog *const dialog = [] {
+        QFileDialog *d = fileDialog(QStringLiteral("Копия после прошивки"));
+        d->setAcceptMode(QFileDialog::AcceptSave);
+        d->setNameFilters({QStringLiteral("Копии прошивки (*.bin)"), QStringLiteral("Все файлы (*)")});
+        d->setDefaultSuffix(QStringLiteral("bin"));
         return d;
     }();
     return *dialog;
@@ -152,6 +167,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this), &QShortcut::activated, this,
             &MainWindow::askForFolder);
     connect(ui->cmdFolder, &QPushButton::clicked, this, &MainWindow::askForFolder);
+    addEditActions();
     showBackup();
 }
 
@@ -443,4 +459,150 @@ void MainWindow::report(const Failure &failure)
 void MainWindow::laterReport(const Failure &failure)
 {
     QMetaObject::invokeMethod(this, [this, failure] { report(failure); }, Qt::QueuedConnection);
+}
+
+void MainWindow::addEditActions()
+{
+    // The menu shows the keys; Enter is the lists' own, not a shortcut.
+    m_append = new QAction(QStringLiteral("Добавить\tEnter"), this);
+    m_takeOff = new QAction(QStringLiteral("Снять с телефона\tShift+Enter"), this);
+    m_takeOff->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_Return), QKeySequence(Qt::SHIFT | Qt::Key_Enter)});
+    m_takeOff->setShortcutContext(Qt::WidgetShortcut);
+    m_takeOff->setAutoRepeat(false);
+    m_withOldBytes = new QAction(QStringLiteral("Добавить со старыми байтами из копии"), this);
+    m_saveCopy = new QAction(QStringLiteral("Сохранить копию после прошивки…\tCtrl+S"), this);
+    m_saveCopy->setShortcut(QKeySequence::Save);
+    m_saveCopy->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_saveCopy);
+    connect(m_append, &QAction::triggered, this, [this] {
+        if (const QString path = currentEntry(); !path.isEmpty())
+            appendAndSay(path);
+    });
+    connect(m_takeOff, &QAction::triggered, this, &MainWindow::takeOffCurrent);
+    connect(m_withOldBytes, &QAction::triggered, this, &MainWindow::appendWithOldBytes);
+    connect(m_saveCopy, &QAction::triggered, this, &MainWindow::saveCopyAfterFlash);
+
+    QAbstractItemView *const views[] = {ui->lstDel, ui->lstFast, ui->lstOther, ui->lstFolder};
+    for (QAbstractItemView *view : views) {
+        view->addAction(m_takeOff);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &at) { showEntryMenu(view, at); });
+    }
+    // The text box's own menu, and the copy of the whole text.
+    ui->txtPath->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui->txtPath, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        const std::unique_ptr<QMenu> menu(ui->txtPath->createStandardContextMenu(at));
+        menu->addSeparator();
+        menu->addAction(m_saveCopy);
+        m_saveCopy->setEnabled(m_backup.has_value());
+        menu->exec(ui->txtPath->viewport()->mapToGlobal(at));
+        m_saveCopy->setEnabled(true);
+    });
+}
+
+// The menu of the entry under the pointer, which becomes the current one.
+void MainWindow::showEntryMenu(QAbstractItemView *view, const QPoint &at)
+{
+    const QModelIndex index = view->indexAt(at);
+    if (!index.isValid())
+        return;
+    view->setCurrentIndex(index);
+    QMenu menu(this);
+    menu.addAction(m_append);
+    menu.addAction(m_takeOff);
+    menu.addAction(m_withOldBytes);
+    menu.addSeparator();
+    menu.addAction(m_saveCopy);
+    m_withOldBytes->setEnabled(m_backup.has_value());
+    m_saveCopy->setEnabled(m_backup.has_value());
+    menu.exec(view->viewport()->mapToGlobal(at));
+    // Ctrl+S works outside the menu too, and says what it needs.
+    m_saveCopy->setEnabled(true);
+}
+
+// The patch file of the entry the visible tab's list stands on.
+QString MainWindow::currentEntry() const
+{
+    const int tab = ui->SSTab1->currentIndex();
+    if (tab == folderTabIndex)
+        return m_folderTab->currentPath();
+    const PatchCategory &category = patchCatalogue()[std::size_t(tab)];
+    const int row = m_lists[std::size_t(category.category)]->currentRow();
+    return row < 0 ? QString() : PatchFilePath(category.category, row);
+}
+
+void MainWindow::takeOffCurrent()
+{
+    if (const QString path = currentEntry(); !path.isEmpty())
+        appendEdited(takeOffFile(path, m_backup));
+}
+
+void MainWindow::appendWithOldBytes()
+{
+    const QString path = currentEntry();
+    if (path.isEmpty())
+        return;
+    if (!m_backup) {
+        showMessageBox(this, QMessageBox::Information, messageTitle,
+                       QStringLiteral("Старые байты берутся из копии прошивки: выберите её кнопкой «Сверить с копией прошивки…»."));
+        return;
+    }
+    appendEdited(fillFromBackup(path, *m_backup));
+}
+
+void MainWindow::appendEdited(const EditedPatch &edited)
+{
+    if (edited.backupFailure) {
+        dropBackup(*edited.backupFailure);
+        return;
+    }
+    if (edited.failure) {
+        showMessageBox(this, QMessageBox::Warning, messageTitle, edited.failure->message());
+        return;
+    }
+    m_patchText->append(edited.appended);
+    if (!edited.note.isEmpty())
+        showMessageBox(this, QMessageBox::Warning, messageTitle, edited.note);
+}
+
+// The backup in use with the whole text written into it, saved where the
+// user says and used from then on, so that the marks show what the phone
+// holds after the flash.
+void MainWindow::saveCopyAfterFlash()
+{
+    if (!m_backup) {
+        showMessageBox(this, QMessageBox::Information, messageTitle,
+                       QStringLiteral("Копия после прошивки — это копия прошивки с записанным в неё текстом: сначала выберите "
+                                      "копию прошивки кнопкой «Сверить с копией прошивки…»."));
+        return;
+    }
+    const PatchReading reading = readPatchText(m_patchText->text());
+    if (reading.records.empty() && reading.findings.empty()) {
+        showMessageBox(this, QMessageBox::Information, messageTitle,
+                       QStringLiteral("В поле патча нет ни одной записи: копия после прошивки была бы той же копией прошивки."));
+        return;
+    }
+    FlashedCopy copy;
+    if (const Status failure = flashedCopy(*m_backup, reading, copy)) {
+        stopUsingBackup();
+        report(*failure);
+        return;
+    }
+    if (copy.refused) {
+        showMessageBox(this, QMessageBox::Warning, messageTitle, copy.refused->message());
+        return;
+    }
+    // Beside the backup, under a name of its own: over it only when chosen.
+    const QFileInfo backup(m_backup->path);
+    QFileDialog &dialog = copyDialog();
+    dialog.setDirectory(backup.absolutePath());
+    dialog.selectFile(QStringLiteral("%1-после-прошивки.bin").arg(backup.completeBaseName()));
+    const std::optional<QString> chosen = askIn(dialog, this);
+    if (!chosen)
+        return;
+    if (const Status failure = saveFlashedCopy(*chosen, copy.bytes)) {
+        report(*failure);
+        return;
+    }
+    useBackup(*chosen);
 }

@@ -12,8 +12,11 @@
 #include <vector>
 
 class FolderTab;
+class QAbstractItemView;
+class QAction;
 class QKeyEvent;
 class QListWidget;
+struct EditedPatch;
 
 namespace Ui {
 class MainWindow;
@@ -63,6 +66,15 @@ private:
     void useDrop(const QStringList &paths);
     void report(const Failure &failure);
     void laterReport(const Failure &failure);
+    // Both ways: a patch taken off the phone or given its old bytes from the
+    // backup, from an entry's menu, and the copy after a flash.
+    void addEditActions();
+    void showEntryMenu(QAbstractItemView *view, const QPoint &at);
+    QString currentEntry() const;
+    void takeOffCurrent();
+    void appendWithOldBytes();
+    void appendEdited(const EditedPatch &edited);
+    void saveCopyAfterFlash();
 
     std::unique_ptr<Ui::MainWindow> ui;
     // The form's places, at the size it was drawn at: the smallest.
@@ -73,4 +85,8 @@ private:
     std::unique_ptr<FolderTab> m_folderTab;
     std::optional<Backup> m_backup;
     bool m_filesMayHaveChanged = false;
+    QAction *m_append = nullptr;
+    QAction *m_takeOff = nullptr;
+    QAction *m_withOldBytes = nullptr;
+    QAction *m_saveCopy = nullptr;
 };

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "backupmatch.h"
+
+#include <QString>
+#include <vector>
+
+// Both ways: a patch taken off the phone, a patch given the old bytes the
+// backup holds, and a text written into the backup as the flashing tool
+// writes it. The same records and the same matching as the check.
+
+// Why a record keeps an edit from being made.
+enum class EditFault {
+    NoOldBytes,       // taking off: nothing to write back
+    PlaceholderInOld, // taking off: old bytes still to be filled in
+    UndoOff,          // taking off: read while the undo pragma was off
+    AlreadyWritten,   // filling in: the backup holds its new bytes, not those before
+    DoesNotFit,       // neither its old nor its new bytes in the backup
+    Outside,          // past the backup's end
+    Unreadable,       // a line the tool cannot read, or may read otherwise
+};
+
+struct RecordFault {
+    EditFault fault;
+    int line;
+
+    bool operator==(const RecordFault &) const = default;
+};
+
+enum class EditOutcome {
+    Done,
+    NoRecords,
+    NothingOnPhone,  // taking off with a backup: none of its records is there
+    AllHaveOldBytes, // filling in: the text is the patch as it stands
+    Refused,         // the faults say why
+};
+
+struct PatchEdit {
+    EditOutcome outcome = EditOutcome::Done;
+    QString text; // the patch's lines, edited, as an append adds them: CR LF, then each line and CR LF
+    std::vector<RecordFault> faults; // in the order of their lines
+};
+
+// The text that takes the patch `text`, read as `reading`, off the phone: a
+// comment line that says so, then the patch's lines with each record's two
+// fields swapped, every other line as it stands, so that offsets and pragmas
+// stay in force where they were; and what the patch leaves on is ended. With
+// `onPhone`, its match against the backup, only the records the backup holds
+// are taken off, and a patch that does not fit it is not.
+PatchEdit takeOffText(QStringView text, const PatchReading &reading, const PatchMatch *onPhone, QStringView name);
+
+// The patch with each record that has no old bytes given them from the
+// backup, so that the tool checks them before it writes; nothing else of
+// its lines changes.
+PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const PatchMatch &match, const BackupImage &backup);
+
+// Writes the records of a whole text into `flash`, a whole backup, as the
+// tool does: in the order of the text, a later record over an earlier one.
+// Where the tool would not write the text as it stands (a line it cannot
+// read, a record that does not fit or lies outside), the lines, and `flash`
+// is left as it was.
+std::vector<RecordFault> writeRecords(const PatchReading &reading, QByteArray &flash);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "backup/backupfile.h"
+#include "runtime/failure.h"
+
+#include <QString>
+#include <optional>
+
+// A patch file appended otherwise than as it stands: taken off the phone, or
+// with the old bytes the backup holds.
+struct EditedPatch {
+    QString appended;     // as an append adds it: CR LF, then each line and CR LF; empty where nothing is
+    Status failure;       // why nothing is appended: the patch's file and the reason
+    Status backupFailure; // the backup no longer reads: nothing is appended, and it is to be used no more
+    QString note;         // what the user should know besides, as after an append
+};
+
+// What takes the patch of `path` off the phone; with a backup, only what of
+// it the backup holds.
+EditedPatch takeOffFile(const QString &path, const std::optional<Backup> &backup);
+
+// The patch of `path` with the old bytes its records lack taken from the backup.
+EditedPatch fillFromBackup(const QString &path, const Backup &backup);
