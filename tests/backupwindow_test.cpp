@@ -255,15 +255,6 @@ TEST_F(WindowWithBackup, HandsNothingOverWhenTheBackupHasGone)
 
 namespace {
 
-// Processes events until `done` or five seconds have passed.
-bool within(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 // The menu of the entry at `row` of `view`, as a right click brings it: its
 // items as they read (a separator is empty), which are enabled, and the one
 // that reads `choose` chosen with Enter; or none, and the menu closed.
@@ -312,7 +303,7 @@ TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
     Shown needs;
     whenMessageBox([&](QMessageBox *box) { needs = readAndAccept(box); });
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(within([&] { return !needs.text.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !needs.text.isEmpty(); }));
     EXPECT_TRUE(needs.text.startsWith(u"Копия после прошивки — это копия прошивки с записанным в неё текстом"_s));
     useBackup();
     const MenuSeen seen = useMenu(list, 0, u"Снять с телефона"_s);
@@ -334,7 +325,7 @@ TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
     whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
     list->setCurrentRow(1);
     QTest::keyClick(list, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
-    ASSERT_TRUE(within([&] { return !shown.text.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !shown.text.isEmpty(); }));
     EXPECT_EQ(shown.text, u"Не удалось снять патч с телефона: ничего не добавлено.\n\nФайл: %1\nПричина: ни одной его записи нет в "
                           u"копии прошивки «full.bin»: патча нет на телефоне, и снимать нечего."_s
                               .arg(QDir::toNativeSeparators(folder.file(u"o1.h"_s))));
@@ -348,7 +339,7 @@ TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
     whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
     list->setCurrentRow(0);
     QTest::keyClick(list, Qt::Key_Return, Qt::ShiftModifier);
-    ASSERT_TRUE(within([&] { return !shown.text.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !shown.text.isEmpty(); }));
     EXPECT_TRUE(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s)) << shown.text.toStdString();
     EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);
     EXPECT_EQ(patchText(), before);
@@ -365,7 +356,7 @@ TEST_F(WindowWithBackup, AppendsAPatchWithTheOldBytesOfTheBackup)
     const QString patches = beside(u"patches"_s);
     dropFiles(child<QListView>("lstFolder")->viewport(), {patches});
     auto *list = child<QListView>("lstFolder");
-    ASSERT_TRUE(within([&] { return list->model()->rowCount() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return list->model()->rowCount() == 1; }));
     useMenu(list, 0, u"Добавить со старыми байтами из копии"_s);
     EXPECT_EQ(patchText(), u"\r\n;CX70v50\r\n;No old bytes\r\n1040: 3333 5E5F ; two\r\n"_s);
 
@@ -389,7 +380,7 @@ TEST_F(WindowWithBackup, SavesTheCopyAfterAFlashAndGoesOnWithIt)
         chooseInDialog(dialog, copy);
     });
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(within([&] { return backupLabel() == u"Копия: after.bin"_s; })) << backupLabel().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return backupLabel() == u"Копия: after.bin"_s; })) << backupLabel().toStdString();
     EXPECT_EQ(QFileInfo(suggested).fileName(), u"full-после-прошивки.bin"_s);
     QFile written(copy);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
@@ -411,7 +402,7 @@ TEST_F(WindowWithBackup, SavesTheCopyAfterAFlashAndGoesOnWithIt)
         box->button(QMessageBox::Yes)->click();
     });
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(within([&] { return askedToReplace && entry(1).second.startsWith(u"Патча нет"_s); }))
+    ASSERT_TRUE(waitUntil([&] { return askedToReplace && entry(1).second.startsWith(u"Патча нет"_s); }))
         << entry(1).second.toStdString();
     EXPECT_EQ(backupLabel(), u"Копия: after.bin"_s);
 
@@ -422,7 +413,7 @@ TEST_F(WindowWithBackup, SavesTheCopyAfterAFlashAndGoesOnWithIt)
     Shown shown;
     whenMessageBox([&](QMessageBox *box) { shown = readAndAccept(box); });
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(within([&] { return !shown.text.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !shown.text.isEmpty(); }));
     EXPECT_TRUE(shown.text.startsWith(u"Копия после прошивки не сохранена: прошивальщик запишет этот текст не так, как он написан."_s))
         << shown.text.toStdString();
     EXPECT_TRUE(shown.text.contains(u"запись в строке 3 не подходит к копии прошивки «after.bin»"_s)) << shown.text.toStdString();
