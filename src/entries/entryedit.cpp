@@ -34,7 +34,7 @@ EditedPatch editFile(const QString &path, const std::optional<Backup> &backup, c
         return edited;
     }
     const QString text = appendedText(std::move(bytes));
-    Patch patch{fileLines(text), readPatchText(fileLines(text)), patchHeader(patchDescription(fileLines(text))), {}, {}};
+    Patch patch{fileLines(text), readPatchText(fileLines(text)), patchHeader(patchDescription(fileLines(text))), BackupImage(), {}};
     if (backup) {
         const PatchReading *readings[] = {&patch.reading};
         if ((edited.backupFailure = readBackupFor(*backup, readings, patch.image)))
