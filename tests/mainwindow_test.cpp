@@ -9,6 +9,7 @@
 #include "support/reference.h"
 #include "support/resources.h"
 #include "support/script.h"
+#include "support/wait.h"
 #include "support/windowdriver.h"
 
 #include <QAccessible>
@@ -22,6 +23,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QRandomGenerator>
 #include <QTabBar>
@@ -139,20 +141,31 @@ TEST(Startup, WarnsBeforeTheWindowShowsHoweverTheWarningIsClosed)
     }
 }
 
-// Drawn at its smallest size; grown, the lists and the text take the room,
-// half each, and the buttons keep their size and place at the bottom.
+// Drawn at its smallest size; grown or maximised, the lists and the text take
+// the room, half each, and the buttons keep their size and place at the bottom.
 TEST_F(Window, KeepsItsLayoutAtEverySizeAndItsFocusOrder)
 {
+    const QSize maximised(-1, -1);
     EXPECT_EQ(window.size(), QSize(459, 611));
     EXPECT_EQ(window.minimumSize(), QSize(459, 611));
     std::map<QByteArray, QSize> drawn; // the lists' sizes at the drawn size
     const struct {
         QSize asked, size;
-    } sizes[] = {{{459, 611}, {459, 611}}, {{1259, 1011}, {1259, 1011}}, {{1260, 1012}, {1260, 1012}}, {{300, 200}, {459, 611}}};
+    } sizes[] = {{{459, 611}, {459, 611}},   {{1259, 1011}, {1259, 1011}}, {{1260, 1012}, {1260, 1012}},
+                 {maximised, {}}, {{300, 200}, {459, 611}}};
     for (const auto &s : sizes) {
-        window.resize(s.asked);
-        ASSERT_EQ(window.size(), s.size);
-        const int w = s.size.width() - 459, h = s.size.height() - 611;
+        QSize size = s.size;
+        if (s.asked == maximised) {
+            window.showMaximized();
+            const QRect screen = window.screen()->availableGeometry();
+            WAIT_FOR(window.isMaximized() && window.frameGeometry() == screen);
+            size = screen.size() - (window.frameGeometry().size() - window.geometry().size());
+        } else {
+            window.showNormal();
+            window.resize(s.asked);
+        }
+        ASSERT_EQ(window.size(), size);
+        const int w = size.width() - 459, h = size.height() - 611;
         const struct {
             const char *name;
             QRect geometry;
@@ -166,7 +179,7 @@ TEST_F(Window, KeepsItsLayoutAtEverySizeAndItsFocusOrder)
             {"cmdNoBackup", {250, 590 + h, 22, 20}},
         };
         for (const auto &c : controls)
-            EXPECT_EQ(child<QWidget>(c.name)->geometry(), c.geometry) << c.name << " at " << s.size.width() << "x" << s.size.height();
+            EXPECT_EQ(child<QWidget>(c.name)->geometry(), c.geometry) << c.name << " at " << size.width() << "x" << size.height();
         // The lists of the tabs grow with them.
         const struct {
             int tab;
@@ -175,9 +188,9 @@ TEST_F(Window, KeepsItsLayoutAtEverySizeAndItsFocusOrder)
         for (const auto &list : lists) {
             child<QTabWidget>("SSTab1")->setCurrentIndex(list.tab);
             const QSize grown = child<QWidget>(list.name)->size();
-            if (s.size == QSize(459, 611))
+            if (size == QSize(459, 611))
                 drawn[list.name] = grown;
-            EXPECT_EQ(grown, drawn[list.name] + QSize(w, h / 2)) << list.name << " at " << s.size.width() << "x" << s.size.height();
+            EXPECT_EQ(grown, drawn[list.name] + QSize(w, h / 2)) << list.name << " at " << size.width() << "x" << size.height();
         }
     }
     window.resize(459, 611);
