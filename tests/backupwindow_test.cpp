@@ -253,43 +253,6 @@ TEST_F(WindowWithBackup, HandsNothingOverWhenTheBackupHasGone)
     EXPECT_FALSE(folder.exists(u"started"_s));
 }
 
-namespace {
-
-// The menu of the entry at `row` of `view`, as a right click brings it: its
-// items as they read (a separator is empty), which are enabled, and the one
-// that reads `choose` chosen with Enter; or none, and the menu closed.
-struct MenuSeen {
-    QStringList items;
-    QStringList enabled;
-};
-
-MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose)
-{
-    MenuSeen seen;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        timer.stop();
-        for (QAction *action : menu->actions()) {
-            seen.items += action->text();
-            if (action->isEnabled() && !action->isSeparator())
-                seen.enabled += action->text().section(u'\t', 0, 0);
-            if (action->text().startsWith(choose) && !choose.isEmpty())
-                menu->setActiveAction(action);
-        }
-        QTest::keyClick(menu, choose.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
-    });
-    timer.start(10);
-    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(view->viewport(), &event);
-    return seen;
-}
-
-} // namespace
-
 // From an entry's menu, or Shift+Enter on it: what the backup holds of the
 // patch is taken off, record by record; a patch with nothing on the phone
 // appends nothing and says why.
@@ -331,7 +294,7 @@ TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
                               .arg(QDir::toNativeSeparators(folder.file(u"o1.h"_s))));
     EXPECT_EQ(patchText(), before);
 
-    // The backup gone meanwhile: said, no longer used, nothing appended.
+    // The backup gone meanwhile: said, no longer used, unmarked, nothing appended.
     ASSERT_TRUE(activate(window)); // the offscreen platform leaves the closed box the focus
     list->setFocus();
     QFile::remove(beside(u"full.bin"_s));
@@ -343,6 +306,7 @@ TEST_F(WindowWithBackup, TakesAPatchOffFromItsMenuOrWithShiftEnter)
     EXPECT_TRUE(shown.text.startsWith(u"Копия прошивки больше не читается, и сверка с ней выключена."_s)) << shown.text.toStdString();
     EXPECT_EQ(backupLabel(), u"Копия прошивки не выбрана"_s);
     EXPECT_EQ(patchText(), before);
+    EXPECT_TRUE(entry(0).first.isNull()); // its marks went with it
 }
 
 // A patch without old bytes appended with those the backup holds, from any

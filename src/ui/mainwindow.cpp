@@ -553,7 +553,9 @@ void MainWindow::appendWithOldBytes()
 void MainWindow::appendEdited(const EditedPatch &edited)
 {
     if (edited.backupFailure) {
+        // The marks go with the backup they were made against.
         dropBackup(*edited.backupFailure);
+        refreshEntries();
         return;
     }
     if (edited.failure) {

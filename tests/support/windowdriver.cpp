@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -134,4 +135,33 @@ void Window::comeBack()
     elsewhere.show();
     EXPECT_TRUE(activate(elsewhere));
     EXPECT_TRUE(activate(window));
+}
+
+MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose)
+{
+    MenuSeen seen;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        timer.stop();
+        bool chosen = false;
+        for (QAction *action : menu->actions()) {
+            seen.items += action->text();
+            if (action->isEnabled() && !action->isSeparator())
+                seen.enabled += action->text().section(u'\t', 0, 0);
+            if (action->isEnabled() && action->text().startsWith(choose) && !choose.isEmpty()) {
+                menu->setActiveAction(action);
+                chosen = true;
+            }
+        }
+        // Enter on a disabled item would leave the menu open.
+        QTest::keyClick(menu, chosen ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    timer.start(10);
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &event);
+    return seen;
 }

@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "support/programfolder.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -76,6 +77,16 @@ bool drawnGrey(QWidget &window, const char *list, int row);
 
 // Files dragged onto `on` and dropped, as a file manager does.
 void dropFiles(QWidget *on, const QStringList &files);
+
+// The menu of the entry at `row` of `view`, as a right click brings it: its
+// items as they read (a separator is empty), which are enabled, and the one
+// that reads `choose` chosen with Enter; or none, and the menu closed.
+struct MenuSeen {
+    QStringList items;
+    QStringList enabled;
+};
+
+MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose);
 
 // Makes `widget` the active window, as a click on it would.
 bool activate(QWidget &widget);
