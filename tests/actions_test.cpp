@@ -1,7 +1,8 @@
 // What a person does, in any order: folders chosen and dropped, patches and a
 // backup dropped alone and together, the window brought back, the filter
-// typed in, patches appended and cleared, a backup chosen and put away, the
-// text handed over and the box answered either way; listings slowed now and
+// typed in, patches appended, taken off, filled in and cleared, a backup
+// chosen and put away, the copy after a flash saved and used, the text
+// handed over and the box answered either way; listings slowed now and
 // then, so that one action lands while another runs. After every step, what
 // must hold. A failure prints the seed and the steps; another seed, or more
 // steps: KELVARINE_ACTIONS_SEED and KELVARINE_ACTIONS_STEPS.
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <map>
 #include <random>
 #include <set>
 
@@ -40,10 +42,15 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(QDir::cleanPath(path));
 }
 
-QString fileText(const QString &path)
+QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? decodeCodePage(file.readAll()) : QString();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString fileText(const QString &path)
+{
+    return decodeCodePage(fileBytes(path));
 }
 
 class Actions : public Window, public ::testing::WithParamInterface<unsigned>
@@ -58,14 +65,14 @@ protected:
             const QByteArray address = n == "o5" ? "1000" : QByteArray::number(0x2000 + (n[0] * 16 + n[1]) * 2, 16);
             folder.write(QString::fromLatin1(n + ".h"), "; entry " + n + "\r\n" + address + ": 10 5E\r\n");
         }
-        const std::vector<MadeUpPatch> small = madeUpPatches(12, 1 << 20, 4);
-        const std::vector<MadeUpPatch> large = madeUpPatches(238, 1 << 20, 40);
-        writeMadeUp(root + u"/small"_s, small);
-        writeMadeUp(root + u"/large"_s, large);
-        writeMadeUp(root + u"/collection/CX70v50"_s, madeUpPatches(20, 1 << 20, 4));
+        m_madeUp[at(u"small"_s)] = madeUpPatches(12, 1 << 20, 4);
+        m_madeUp[at(u"large"_s)] = madeUpPatches(238, 1 << 20, 40);
+        m_madeUp[at(u"collection/CX70v50"_s)] = madeUpPatches(20, 1 << 20, 4);
+        for (const auto &[name, patches] : m_madeUp)
+            writeMadeUp(name, patches);
         writeMadeUp(root + u"/collection/S65v58"_s, madeUpPatches(3, 1 << 20, 4));
         write(u"collection/readme.txt"_s, "The collection\r\n");
-        write(u"full.bin"_s, madeUpFlash(large, 2 << 20, {1, 2, 3}));
+        write(u"full.bin"_s, madeUpFlash(m_madeUp[at(u"large"_s)], 2 << 20, {1, 2, 3}));
         write(u"loose/a-other-phone.vkp"_s, ";S65v58\r\n;Clock\r\n1000: 10 5E\r\n");
         write(u"loose/b-plain.vkp"_s, ";CX70v50\r\n;Plain\r\n1000: 10 5F\r\n1001: 10 5F\r\n");
         write(u"loose/c-template.vkp"_s, ";CX70v50\r\n;Template\r\n;1000: 10 xx\r\n");
@@ -88,6 +95,7 @@ protected:
             qFatal("cannot write %s", qPrintable(name));
     }
     QString at(const QString &name) const { return native(folder.root() + u'/' + name); }
+    QString backupFile() const { return at(m_backupName); }
 
     void run(unsigned seed, int steps);
 
@@ -137,9 +145,20 @@ private:
     void say(const QString &what) { m_steps += what; }
 
     QListView *folderList() { return child<QListView>("lstFolder"); }
+    QString aboutRow(const QString &path)
+    {
+        QAbstractItemModel *rows = folderList()->model();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            if (rows->index(row, 0).data(pathRole).toString() == path)
+                return rows->index(row, 0).data(Qt::AccessibleDescriptionRole).toString();
+        }
+        return {};
+    }
+    const MadeUpPatch *oneThatFits();
     QString countLine() { return child<QLabel>("lblFolderCount")->text(); }
     bool reading() { return countLine() == u"Читаю папку…"_s; }
 
+    std::map<QString, std::vector<MadeUpPatch>> m_madeUp; // each folder's patches
     std::mt19937 m_dice;
     std::mt19937 m_answers;
     QTimer m_boxes;
@@ -147,6 +166,8 @@ private:
     // What must be so, as the person's actions say.
     QString m_shown; // the folder the tab shows, once listed
     bool m_backup = false;
+    QString m_backupName = u"full.bin"_s; // the backup's file, or the last one used
+    int m_copies = 0;
     bool m_backupKnown = true; // false while its file is gone and no look has said so yet
     QString m_text;
     std::optional<bool> m_handedOver; // how the box before a hand-over was answered
@@ -175,6 +196,37 @@ void Actions::answerBox()
         box->close();
 }
 
+// The text cleared and one patch of the folder shown appended that the
+// window, listed and settled, says fits the backup in use; none when it
+// shows no such patch.
+const MadeUpPatch *Actions::oneThatFits()
+{
+    if (m_shown.isEmpty() || reading() || child<QLabel>("lblBackup")->toolTip().isEmpty())
+        return nullptr;
+    child<QTabWidget>("SSTab1")->setCurrentIndex(folderTab);
+    QListView *list = folderList();
+    std::vector<int> fitting;
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        if (list->model()->index(row, 0).data(Qt::AccessibleDescriptionRole).toString().contains(u"и он к ней подходит"_s))
+            fitting.push_back(row);
+    }
+    if (fitting.empty())
+        return nullptr;
+    const QModelIndex index = list->model()->index(fitting[std::size_t(dice(int(fitting.size())))], 0);
+    const QString path = index.data(pathRole).toString();
+    const std::vector<MadeUpPatch> &patches = m_madeUp[m_shown];
+    const auto patch = std::find_if(patches.begin(), patches.end(), [&](const MadeUpPatch &p) { return path.endsWith(p.fileName); });
+    if (patch == patches.end())
+        return nullptr;
+    say(u"clear, Enter on "_s + path);
+    QTest::mouseClick(child<QPushButton>("cmdClear"), Qt::LeftButton);
+    m_text.clear();
+    list->setCurrentIndex(index);
+    QTest::keyClick(list, Qt::Key_Return);
+    appended(path);
+    return &*patch;
+}
+
 void Actions::run(unsigned seed, int steps)
 {
     m_dice.seed(seed);
@@ -193,7 +245,7 @@ void Actions::run(unsigned seed, int steps)
 void Actions::step()
 {
     auto *tabs = child<QTabWidget>("SSTab1");
-    switch (dice(14)) {
+    switch (dice(17)) {
     case 0: { // a folder chosen in the dialog, or the dialog cancelled
         const QString chosen = pickFolder(false);
         const bool cancel = dice(5) == 0;
@@ -239,20 +291,22 @@ void Actions::step()
             if (files.contains(patch))
                 appended(patch);
         }
-        if (files.contains(at(u"full.bin"_s)) && QFile::exists(at(u"full.bin"_s)))
+        if (files.contains(at(u"full.bin"_s)) && QFile::exists(at(u"full.bin"_s))) {
             m_backup = m_backupKnown = true;
+            m_backupName = u"full.bin"_s;
+        }
         if (!dropped.isEmpty())
             chose(dropped);
         break;
     }
     case 3: // the backup chosen in its dialog, or put away
-        if (QFile::exists(at(u"full.bin.away"_s))) {
+        if (QFile::exists(backupFile() + u".away"_s)) {
             say(u"the backup's file put back"_s);
-            QFile::rename(at(u"full.bin.away"_s), at(u"full.bin"_s));
+            QFile::rename(backupFile() + u".away"_s, backupFile());
         } else if (dice(3) == 0) {
             // Gone: the next look at it says so and stops using it.
             say(u"the backup's file taken away"_s);
-            QFile::rename(at(u"full.bin"_s), at(u"full.bin.away"_s));
+            QFile::rename(backupFile(), backupFile() + u".away"_s);
             m_backupKnown = !m_backup;
         } else if (m_backup && dice(2)) {
             say(u"stop using the backup"_s);
@@ -265,6 +319,7 @@ void Actions::step()
             whenModal<QFileDialog>([backup](QFileDialog *dialog) { chooseInDialog(dialog, backup); });
             QTest::mouseClick(child<QPushButton>("cmdBackup"), Qt::LeftButton);
             m_backup = m_backupKnown = true;
+            m_backupName = u"full.bin"_s;
         }
         break;
     case 4: // away and back: the window looks again
@@ -332,7 +387,7 @@ void Actions::step()
         say(u"hand over"_s);
         const QByteArray before = folder.read(u"tmp.vkp"_s);
         // A backup that no longer reads stops the hand-over: nothing is written.
-        const bool backupGone = !child<QLabel>("lblBackup")->toolTip().isEmpty() && !QFile::exists(at(u"full.bin"_s));
+        const bool backupGone = !child<QLabel>("lblBackup")->toolTip().isEmpty() && !QFile::exists(backupFile());
         m_handedOver.reset();
         m_boxTexts.clear();
         QTest::mouseClick(child<QPushButton>("vklay"), Qt::LeftButton);
@@ -347,6 +402,72 @@ void Actions::step()
             QStringList items = text.split(u'\n').filter(u"• "_s);
             EXPECT_EQ(std::set<QString>(items.begin(), items.end()).size(), std::size_t(items.size())) << "a pair named twice:\n"
                                                                                                       << text.toStdString();
+        }
+        break;
+    }
+    case 12:
+    case 13: { // an entry's menu: taken off, or appended with its old bytes from the backup
+        const bool fromFolder = dice(2);
+        QAbstractItemView *list = fromFolder ? static_cast<QAbstractItemView *>(folderList())
+                                             : child<QListWidget>(std::array{"lstDel", "lstFast", "lstOther"}[dice(3)]);
+        tabs->setCurrentIndex(fromFolder ? folderTab : tabs->indexOf(list->parentWidget()));
+        if (list->model()->rowCount() == 0) {
+            say(u"no entry for its menu"_s);
+            break;
+        }
+        const int row = dice(list->model()->rowCount());
+        const QString item = dice(2) ? u"Снять с телефона"_s : u"Добавить со старыми байтами из копии"_s;
+        say(item + u" on "_s + list->objectName() + u" row "_s + QString::number(row));
+        list->setCurrentIndex(list->model()->index(row, 0));
+        useMenu(list, row, item);
+        // Whatever it appends comes after the text; nothing of it is lost.
+        const QString now = patchText();
+        EXPECT_TRUE(now.startsWith(m_text)) << now.toStdString();
+        if (!m_backup && m_backupKnown && item.startsWith(u"Добавить"_s)) {
+            EXPECT_EQ(now, m_text) << "old bytes filled in without a backup";
+        }
+        m_text = now;
+        break;
+    }
+    case 14: { // the copy after the flash saved under a name of its own, and used from then on
+        const QString copy = u"after-%1.bin"_s.arg(++m_copies);
+        // Now and then as a person tries it first: cleared, one patch the
+        // window says fits appended, and the copy must be the backup with
+        // that patch's records written, as the made-up patch has them.
+        const MadeUpPatch *only = dice(2) ? oneThatFits() : nullptr;
+        const QByteArray before = fileBytes(backupFile());
+        say(u"save the copy after the flash as "_s + copy);
+        // Only a text the tool writes as it stands, on a backup that reads,
+        // gets as far as the dialog; whoever answers it has a copy in use.
+        bool asked = false;
+        QTimer dialogs;
+        awaitModal(&QFileDialog::staticMetaObject, 1);
+        QObject::connect(&dialogs, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                asked = true;
+                chooseInDialog(dialog, at(copy));
+            }
+        });
+        dialogs.start(10);
+        EXPECT_TRUE(clickOn(window));
+        QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+        awaitModal(&QFileDialog::staticMetaObject, -1);
+        if (asked) {
+            say(u"  saved"_s);
+            EXPECT_TRUE(m_backup || !m_backupKnown) << "a copy offered without a backup";
+            m_backup = m_backupKnown = true;
+            m_backupName = copy;
+            if (only) {
+                QByteArray expected = before;
+                for (const MadeUpRecord &record : only->records)
+                    expected[record.address] = record.now;
+                EXPECT_TRUE(fileBytes(at(copy)) == expected) << "the copy is not the backup with the patch written";
+                const QString path = native(m_shown + u'/' + only->fileName);
+                EXPECT_TRUE(waitUntil([&] { return aboutRow(path).contains(copy); }, 20000));
+                EXPECT_TRUE(aboutRow(path).startsWith(u"Патч уже есть в копии прошивки «"_s + copy)) << aboutRow(path).toStdString();
+            }
+        } else if (only && m_backup && m_backupKnown) {
+            ADD_FAILURE() << "a patch that fits gave no copy";
         }
         break;
     }
@@ -376,9 +497,14 @@ void Actions::check(bool settle)
         m_backup = false;
         m_backupKnown = true;
     }
-    if (m_backupKnown)
+    if (m_backupKnown) {
         EXPECT_EQ(inUse, m_backup);
-    const auto marked = [](const QString &about) { return about.contains(u"копии прошивки «full.bin»"_s); };
+        if (inUse) {
+            EXPECT_EQ(child<QLabel>("lblBackup")->text(), u"Копия: "_s + m_backupName);
+        }
+    }
+    const QString name = m_backupName;
+    const auto marked = [name](const QString &about) { return about.contains(u"копии прошивки «"_s + name + u"»"_s); };
     QAbstractItemModel *rows = folderList()->model();
     for (int row = 0; row < rows->rowCount(); ++row) {
         const QString about = rows->index(row, 0).data(Qt::AccessibleDescriptionRole).toString();
