@@ -553,9 +553,8 @@ void MainWindow::appendWithOldBytes()
 void MainWindow::appendEdited(const EditedPatch &edited)
 {
     if (edited.backupFailure) {
-        // The marks go with the backup they were made against.
-        dropBackup(*edited.backupFailure);
-        refreshEntries();
+        stopUsingBackup();
+        report(*edited.backupFailure);
         return;
     }
     if (edited.failure) {

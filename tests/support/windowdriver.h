@@ -80,7 +80,8 @@ void dropFiles(QWidget *on, const QStringList &files);
 
 // The menu of the entry at `row` of `view`, as a right click brings it: its
 // items as they read (a separator is empty), which are enabled, and the one
-// that reads `choose` chosen with Enter; or none, and the menu closed.
+// that reads `choose` chosen with Enter when it is enabled; or none, and the
+// menu closed.
 struct MenuSeen {
     QStringList items;
     QStringList enabled;
