@@ -169,6 +169,8 @@ TEST(EntryEdit, AppendsTheEditedPatchOrSaysWhyNothing)
     folder.write(u"o1.h"_s, "; no header\n1010: 3333 5E5E");
     folder.write(u"o2.h"_s, "1000: 5E\r\n1010: 0102");
     folder.write(u"o3.h"_s, "1020: 33 5E");
+    folder.write(u"o5.h"_s, ";CX70v50\r\n;Only words\r\n;1000: 33 5E\r\n");
+    folder.write(u"o6.h"_s, ";CX70v50\r;Lone CR\r1000: 33 5E\r1001: 33 5E");
     QByteArray flash(smallestBackup, '\x33');
     flash[0x1000] = '\x5E';
     folder.write(u"full.bin"_s, flash);
@@ -190,6 +192,11 @@ TEST(EntryEdit, AppendsTheEditedPatchOrSaysWhyNothing)
          u"\r\n;Снимает с телефона патч «no header»\r\n; no header\r\n1010: 5E5E 3333\r\n"_s},
         {"named by its file", takeOffFile(folder.file(u"o3.h"_s), std::nullopt), u"\r\n;Снимает с телефона патч «o3.h»\r\n1020: 5E 33\r\n"_s},
         {"missing", takeOffFile(folder.file(u"o9.h"_s), backup), takeOffFailed.arg(folder.file(u"o9.h"_s), u"файл не найден"_s)},
+        {"nothing but comments", takeOffFile(folder.file(u"o5.h"_s), backup),
+         takeOffFailed.arg(folder.file(u"o5.h"_s), u"в нём нет ни одной записи «адрес: байты»"_s)},
+        // A lone CR ends a line for the tool: each record taken off on a line of its own.
+        {"lines ended by a lone CR", takeOffFile(folder.file(u"o6.h"_s), std::nullopt),
+         u"\r\n;CX70v50\r\n;Снимает с телефона патч «Lone CR»\r\n;Lone CR\r\n1000: 5E 33\r\n1001: 5E 33\r\n"_s},
         {"old bytes unknown", takeOffFile(folder.file(u"o2.h"_s), std::nullopt),
          takeOffFailed.arg(folder.file(u"o2.h"_s), u"у записей в строках 1 и 2 нет старых байтов, и неизвестно, что было там до патча"_s)},
         {"only what is on the phone", takeOffFile(folder.file(u"o2.h"_s), backup),
