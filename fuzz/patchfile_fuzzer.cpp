@@ -9,7 +9,7 @@
 // its description, its entry's state and words, the backup check's words.
 #include "assembly/assembly.h"
 #include "backup/backupfile.h"
-#include "backup/backupmatch.h"
+#include "backup/flashmodel.h"
 #include "backup/backupwords.h"
 #include "entries/entrystate.h"
 #include "handover/handover.h"

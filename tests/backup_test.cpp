@@ -1,7 +1,7 @@
 #include "backup/backupcopy.h"
 #include "backup/backupedit.h"
 #include "backup/backupfile.h"
-#include "backup/backupmatch.h"
+#include "backup/flashmodel.h"
 #include "backup/backupwords.h"
 #include "backup/editwords.h"
 
@@ -40,8 +40,8 @@ QByteArray madeUpBackup(qsizetype size)
     return bytes;
 }
 
-const char *const stateNames[] = {"NoRecords", "Applied", "NotApplied", "PartlyApplied", "DoesNotFit", "Outside"};
-const char *const recordStateNames[] = {"Applied", "Fits", "Unchanged", "DoesNotFit", "Outside"};
+const char *const stateNames[] = {"NoRecords", "Applied", "NotApplied", "PartlyApplied", "DoesNotFit", "Outside", "Contradictory"};
+const char *const recordStateNames[] = {"Applied", "Fits", "Unchanged", "DoesNotFit", "Outside", "Rewritten"};
 
 // The state, and the line of the first record at fault where there is one.
 QString verdict(const PatchMatch &match, const PatchReading &reading)
@@ -95,6 +95,13 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
         {"17 bytes there", u"400: B0B1B2B3B4B5B6B7B8B9BABBBC80818283 "_s + u"CC"_s.repeated(17), u"NotApplied"_s},
         {"5 bytes applied, the middle differs", u"400: CCCCCCCCCC B0B1FFB3B4"_s, u"DoesNotFit@1"_s},
         {"5 bytes applied", u"400: CCCCCCCCCC B0B1B2B3B4"_s, u"Applied"_s},
+        // Records that meet: the text finds what the first expects and leaves what the last writes.
+        {"a range cleared, then written into", u"100: 10203040 00000000\n100: 00000000 CCDDEEFF"_s, u"NotApplied"_s},
+        {"cleared, then written into, on the phone", u"100: AABBCCDD 00000000\n100: 00000000 10203040"_s, u"Applied"_s},
+        {"a later record over part of an earlier one", u"100: 10203040 CCDDEEFF\n102: EEFF 1122"_s, u"NotApplied"_s},
+        {"the same record twice", u"100: 10 CC\n100: 10 CC"_s, u"NotApplied"_s},
+        {"expecting what an earlier one rewrote", u"100: 1020 0304\n101: 20 05"_s, u"Contradictory@2"_s},
+        {"at odds before not fitting", u"100: 99 01\n100: 99 02"_s, u"Contradictory@2"_s},
     };
     for (const auto &c : cases) {
         const PatchReading reading = readPatchText(c.patch);
@@ -112,6 +119,9 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
         {"new there", u"200: 0000 5E5E\n200: 5E5E"_s, u"Applied Applied"_s},
         {"old there, or none given", u"100: 10 CC\n101: CC"_s, u"Fits Fits"_s},
         {"old bytes past the end", u"FFF: 8283 01\nFFF: 01"_s, u"Outside Fits"_s},
+        {"chained", u"100: 1020 0000\n100: 0000 CCDD"_s, u"Fits Fits"_s},
+        {"a byte written back", u"100: 10 03\n100: 03 10"_s, u"Unchanged Unchanged"_s},
+        {"at odds", u"100: 1020 0304\n101: 20 05"_s, u"Fits Rewritten"_s},
     };
     for (const auto &c : records) {
         const PatchReading reading = readPatchText(c.patch);
@@ -214,6 +224,12 @@ TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
     // Unchanged bytes tell nothing either way, and are not said.
     EXPECT_EQ(words(u"100: 10203040 10203040\n101: 20 CC"_s),
               QStringList{u"Патча нет в копии прошивки «full.bin»,\nи он к ней подходит."_s});
+    // Records that meet: a patch that changes nothing, one at odds with itself.
+    EXPECT_EQ(words(u"100: 10 03\n100: 03 10"_s),
+              QStringList{u"Патч ничего не меняет в копии прошивки «full.bin»:\nего записи оставляют байты такими, какими их нашли."_s});
+    EXPECT_EQ(words(u"100: 1020 0304\n101: 20 05"_s),
+              QStringList{u"Записи патча не согласны друг с другом: не прошивайте его.\nЗапись в строке 2 ждёт байты, которые "
+                          u"запись в строке 1 уже переписала,\nа прошивальщик читает записи сверху вниз и эту не запишет."_s});
     EXPECT_EQ(words(u"+A0000000\n123456: 01\n123457: 01"_s),
               (QStringList{u"Патч пишет за концом копии прошивки «full.bin» (2 МиБ):\nстрока 2, адрес A0123456. "
                            u"Видимо, он для другого телефона."_s,
@@ -323,7 +339,7 @@ TEST(BackupFile, SaysWhenAnotherProgramHoldsItOrItMayNotBeRead)
 namespace {
 
 const char *const outcomeNames[] = {"Done", "NoRecords", "NothingOnPhone", "AllHaveOldBytes", "Refused"};
-const char *const faultNames[] = {"NoOldBytes", "PlaceholderInOld", "UndoOff", "AlreadyWritten", "DoesNotFit", "Outside", "Unreadable"};
+const char *const faultNames[] = {"NoOldBytes", "PlaceholderInOld", "UndoOff", "AlreadyWritten", "Rewritten", "DoesNotFit", "Outside", "Unreadable", "NotGivenBack"};
 
 QString faultList(const std::vector<RecordFault> &faults)
 {
@@ -398,11 +414,18 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
          u"Done: \r\n;Снимает с телефона патч «p»\r\n100: 10203040 10203040\r\n"_s},
         {"not for this firmware", u"200: 0000 5E5E\r\n100: 99 01"_s, true, u"Refused: DoesNotFit@2"_s},
         {"past the end", u"200: 0000 5E5E\r\nFFF: 0102 0304"_s, true, u"Refused: Outside@2"_s},
+        // Records that share bytes: undone last first, at the addresses they wrote.
+        {"a range cleared, then written into", u";CX70v50\r\n;Часы\r\n+A0\r\n60: 1020 0000\r\n60: 0000 CCDD\r\n+0\r\n"_s, false,
+         u"Done: \r\n;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Его записи пишут в одни и те же байты, и снимаются с последней.\r\n"
+         u"00000100: CCDD 0000\r\n00000100: 0000 1020\r\n"_s},
+        {"a byte written back", u"100: 10 03\r\n100: 03 10"_s, true,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n;Его записи пишут в одни и те же байты, и снимаются с последней.\r\n"
+         u"00000100: 10 03\r\n00000100: 03 10\r\n"_s},
+        {"at odds with itself", u"100: 1020 0304\r\n101: 20 05"_s, false, u"Refused: Rewritten@2"_s},
     };
     for (const auto &row : rows) {
         const PatchReading reading = readPatchText(row.patch);
-        const PatchMatch match = matchPatch(reading, backup);
-        EXPECT_EQ(editSummary(takeOffText(row.patch, reading, row.withBackup ? &match : nullptr, u"p")).toStdString(), row.edit.toStdString()) << row.name;
+        EXPECT_EQ(editSummary(takeOffText(row.patch, reading, row.withBackup ? &backup : nullptr, u"p")).toStdString(), row.edit.toStdString()) << row.name;
     }
 }
 
@@ -417,7 +440,7 @@ TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
         QString edit;
     } rows[] = {
         {"filled, offsets and comments kept", u"; c\r\n100: CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:EE ; x\r\n+0"_s,
-         u"Done: \r\n; c\r\n100: 1020 CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:10 EE ; x\r\n+0\r\n"_s},
+         u"Done: \r\n; c\r\n100: 1020 CCDD\r\n104: 9091 0102 ; keep\r\n+A0\r\n  60:CC EE ; x\r\n+0\r\n"_s},
         {"a line that cannot be read stays", u"100: CC\r\nxyz\r\n"_s, u"Done: \r\n100: 10 CC\r\nxyz\r\n"_s},
         {"old_equal_ff stands for old bytes", u"#pragma enable old_equal_ff\r\n300: CC\r\n#pragma disable old_equal_ff\r\n104: CC"_s,
          u"Done: \r\n#pragma enable old_equal_ff\r\n300: CC\r\n#pragma disable old_equal_ff\r\n104: 90 CC\r\n"_s},
@@ -426,16 +449,17 @@ TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
         {"past the end", u"100: CC\r\nFFF: 0102"_s, u"Refused: Outside@2"_s},
         {"new bytes already there", u"100: CC\r\n200: 5E5E\r\n201: 5E"_s, u"Refused: AlreadyWritten@2 AlreadyWritten@3"_s},
         {"not for this firmware", u"100: 99 01\r\n104: CC"_s, u"Refused: DoesNotFit@1"_s},
+        {"at odds with itself", u"100: 1020 0304\r\n101: 20 05\r\n104: CC"_s, u"Refused: Rewritten@2"_s},
     };
     for (const auto &row : rows) {
         const PatchReading reading = readPatchText(row.patch);
-        EXPECT_EQ(editSummary(fillOldBytes(row.patch, reading, matchPatch(reading, backup), backup)), row.edit) << row.name;
+        EXPECT_EQ(editSummary(fillOldBytes(row.patch, reading, backup)), row.edit) << row.name;
     }
 
     // Made checkable, it is handed over with its old bytes and fits.
     const QString patch = u"100: CCDD\r\n+A0\r\n64: EE\r\n+0"_s;
     const PatchReading reading = readPatchText(patch);
-    const PatchEdit filled = fillOldBytes(patch, reading, matchPatch(reading, backup), backup);
+    const PatchEdit filled = fillOldBytes(patch, reading, backup);
     const PatchReading checkable = readPatchText(filled.text);
     ASSERT_EQ(checkable.records.size(), 2u);
     EXPECT_EQ(checkable.oldBytes(checkable.records[1]).toByteArray(), QByteArray("\x90"));
@@ -457,7 +481,12 @@ TEST(BackupEdit, WritesATextIntoTheBackupAsTheToolDoes)
     } rows[] = {
         {"an offset that wraps", u"+FFFFFF00\r\n200: 0102\r\n+0\r\n300: FFFF AABB"_s,
          {{0x100, QByteArray::fromHex("0102")}, {0x300, QByteArray::fromHex("AABB")}}, u""_s},
-        {"the later record wins", u"100: AA\r\n100: 1020 BBCC\r\n"_s, {{0x100, QByteArray::fromHex("BBCC")}}, u""_s},
+        {"the later record wins", u"100: AA\r\n100: AA20 BBCC\r\n"_s, {{0x100, QByteArray::fromHex("BBCC")}}, u""_s},
+        {"a later record expecting what an earlier one rewrote", u"100: AA\r\n100: 1020 BBCC\r\n"_s, {}, u"Rewritten@2"_s},
+        {"a range cleared, then written into", u"100: 10203040 00000000\r\n100: 00000000 CCDDEEFF"_s,
+         {{0x100, QByteArray::fromHex("CCDDEEFF")}}, u""_s},
+        {"a patch taken off, then another variant of its bytes", u"200: 5E5E 0000\r\n200: 0000 7777"_s,
+         {{0x200, QByteArray::fromHex("7777")}}, u""_s},
         {"old_equal_ff", u"#pragma enable old_equal_ff\r\n300: 0102\r\n#pragma disable old_equal_ff"_s,
          {{0x300, QByteArray::fromHex("0102")}}, u""_s},
         {"applied already", u"200: 5E5E"_s, {}, u""_s},
@@ -498,8 +527,8 @@ TEST(BackupEdit, TakenOffAndPutOnAgainGivesBackTheBackup)
         QByteArray on = before;
         ASSERT_TRUE(writeRecords(reading, on).empty()) << row.name;
         ASSERT_FALSE(on == before) << row.name;
-        const PatchMatch match = matchPatch(reading, wholeImage(on));
-        const PatchEdit off = takeOffText(row.patch, reading, &match, u"p");
+        const BackupImage onImage = wholeImage(on);
+        const PatchEdit off = takeOffText(row.patch, reading, &onImage, u"p");
         ASSERT_EQ(off.outcome, EditOutcome::Done) << row.name;
         QByteArray taken = on;
         EXPECT_TRUE(writeRecords(readPatchText(off.text), taken).empty()) << row.name;
@@ -577,9 +606,8 @@ TEST(BackupEdit, TakesOffAHundredPatchesOfAMadeUpCollection)
     QString takeOff;
     for (const QString &patch : made.patches) {
         const PatchReading reading = readPatchText(patch);
-        const PatchMatch match = matchPatch(reading, onPhone);
-        ASSERT_EQ(match.state, PatchState::Applied);
-        const PatchEdit edit = takeOffText(patch, reading, &match, u"p");
+        ASSERT_EQ(matchPatch(reading, onPhone).state, PatchState::Applied);
+        const PatchEdit edit = takeOffText(patch, reading, &onPhone, u"p");
         ASSERT_EQ(edit.outcome, EditOutcome::Done) << faultList(edit.faults).toStdString();
         takeOff += edit.text;
     }
@@ -592,6 +620,122 @@ TEST(BackupEdit, TakesOffAHundredPatchesOfAMadeUpCollection)
     EXPECT_TRUE(off == made.before);
     ASSERT_EQ(faultList(writeRecords(readPatchText(all), off)), u""_s);
     EXPECT_TRUE(off == made.after);
+}
+
+namespace {
+
+// The tool as the format note has it, written apart from the program: each
+// record checked against the flash as the records above it left it (or found
+// written already), then written. False where a record finds neither.
+bool flashLikeTheTool(const PatchReading &reading, QByteArray &flash)
+{
+    for (const PatchRecord &record : reading.records) {
+        const QByteArray there = flash.mid(record.address, record.length());
+        bool old = true;
+        for (qsizetype i = 0; i < record.oldSize; ++i)
+            old = old && (there[i] == reading.bytes[record.oldAt + i] || reading.isAnyByte(record.oldAt + i));
+        if (!old && there.first(record.newSize) != reading.newBytes(record))
+            return false;
+        flash.replace(record.address, record.newSize, reading.newBytes(record).toByteArray());
+    }
+    return true;
+}
+
+// A made-up patch against `flash` as real patches chain their records: a
+// range written, then written into again; a byte written back; a later
+// record over part of an earlier one. Each record's old bytes are what the
+// flash holds when the tool comes to it; `bare` is the same without them.
+struct ChainedPatch {
+    QString text, bare;
+};
+
+ChainedPatch chainedPatch(std::mt19937 &random, const QByteArray &flash, int number)
+{
+    const auto hex = [](QByteArrayView bytes) { return QString::fromLatin1(bytes.toByteArray().toHex().toUpper()); };
+    ChainedPatch patch;
+    patch.text = patch.bare = u";CX70v50\r\n;Цепочка %1\r\n"_s.arg(number);
+    // Some behind an offset that wraps, as in the collection.
+    const bool offset = random() % 3 == 0;
+    if (offset)
+        patch.text += u"+FFF00000\r\n"_s, patch.bare += u"+FFF00000\r\n"_s;
+    QByteArray now = flash;
+    std::vector<std::pair<qsizetype, qsizetype>> written;
+    const int records = 1 + int(random() % 6);
+    for (int r = 0; r < records; ++r) {
+        const int form = written.empty() ? 0 : int(random() % 4);
+        qsizetype at = 16 * qsizetype(random() % quint32(flash.size() / 16 - 1)), length = 1 + qsizetype(random() % 8);
+        if (form > 0) {
+            const auto [from, count] = written[random() % written.size()];
+            at = from + qsizetype(random() % quint32(count));
+            length = std::min<qsizetype>(1 + qsizetype(random() % quint32(count + 2)), flash.size() - at);
+        }
+        const QByteArray old = now.mid(at, length);
+        QByteArray bytes(length, Qt::Uninitialized);
+        for (qsizetype i = 0; i < length; ++i) {
+            do
+                bytes[i] = char(random());
+            while (bytes[i] == old[i] || bytes[i] == flash[at + i]);
+        }
+        if (form == 3)
+            bytes = flash.mid(at, length); // written back as it was
+        now.replace(at, length, bytes);
+        written.emplace_back(at, length);
+        const QString address = QString::number(offset ? at + 0x100000 : at, 16).toUpper();
+        patch.text += u"%1: %2 %3\r\n"_s.arg(address, hex(old), hex(bytes));
+        patch.bare += form == 3 ? u"%1: %2 %3\r\n"_s.arg(address, hex(old), hex(bytes)) : u"%1: %2\r\n"_s.arg(address, hex(bytes));
+    }
+    if (offset)
+        patch.text += u"+0\r\n"_s, patch.bare += u"+0\r\n"_s;
+    return patch;
+}
+
+} // namespace
+
+// Made-up chained patches put on one after another, then taken off in the
+// reverse order, each step against the tool written above: every patch fits
+// the flash before it and is on the flash after it, its copy and its filled
+// old bytes are what the tool writes, and each take-off, with the backup and
+// without, gives back the flash as it was before that patch.
+TEST(BackupEdit, PutsOnAndTakesOffChainedPatchesOneAfterAnother)
+{
+    for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+        std::mt19937 random(seed);
+        QByteArray first(64 * 1024, Qt::Uninitialized);
+        for (char &b : first)
+            b = char(random());
+        std::vector<QByteArray> flashes{first};
+        std::vector<QString> patches;
+        for (int k = 0; k < 30; ++k) {
+            const QByteArray &before = flashes.back();
+            const ChainedPatch made = chainedPatch(random, before, k);
+            const PatchReading bare = readPatchText(made.bare);
+            const PatchEdit filled = fillOldBytes(made.bare, bare, wholeImage(before));
+            if (filled.outcome != EditOutcome::AllHaveOldBytes)
+                EXPECT_EQ(filled.text.toStdString(), (u"\r\n"_s + made.text).toStdString()) << "seed " << seed << ", patch " << k << editSummary(filled).toStdString() << made.bare.toStdString();
+            const PatchReading reading = readPatchText(made.text);
+            QByteArray after = before;
+            ASSERT_TRUE(flashLikeTheTool(reading, after)) << "seed " << seed << ", patch " << k;
+            EXPECT_EQ(matchPatch(reading, wholeImage(before)).state, after == before ? PatchState::Applied : PatchState::NotApplied)
+                << "seed " << seed << ", patch " << k;
+            EXPECT_EQ(matchPatch(reading, wholeImage(after)).state, PatchState::Applied) << "seed " << seed << ", patch " << k;
+            QByteArray copy = before;
+            EXPECT_EQ(faultList(writeRecords(reading, copy)), u""_s) << "seed " << seed << ", patch " << k;
+            EXPECT_TRUE(copy == after) << "seed " << seed << ", patch " << k;
+            flashes.push_back(after);
+            patches.push_back(made.text);
+        }
+        for (std::size_t k = patches.size(); k-- > 0;) {
+            const PatchReading reading = readPatchText(patches[k]);
+            const BackupImage on = wholeImage(flashes[k + 1]);
+            for (const BackupImage *backup : {&on, static_cast<const BackupImage *>(nullptr)}) {
+                const PatchEdit off = takeOffText(patches[k], reading, backup, u"p");
+                ASSERT_EQ(off.outcome, EditOutcome::Done) << "seed " << seed << ", patch " << k << ": " << faultList(off.faults).toStdString();
+                QByteArray taken = flashes[k + 1];
+                EXPECT_TRUE(flashLikeTheTool(readPatchText(off.text), taken) && taken == flashes[k])
+                    << "seed " << seed << ", patch " << k << (backup ? ", with the backup" : ", without one");
+            }
+        }
+    }
 }
 
 // The copy after a flash: the backup read whole with the text written into
@@ -679,6 +823,10 @@ TEST(EditWords, NameEachKindOfFaultOnceWithItsLines)
          u"патч для другого телефона; строку 4 прошивальщик не прочтёт или может прочесть иначе"_s},
         {"three lines", {{EditFault::Unreadable, 1}, {EditFault::Unreadable, 4}, {EditFault::Unreadable, 9}},
          u"строки 1, 4 и 9 прошивальщик не прочтёт или может прочесть иначе"_s},
+        {"at odds, each with its own", {{EditFault::Rewritten, 5, 3, true}, {EditFault::Rewritten, 7, 6, false}},
+         u"запись в строке 5 ждёт байты, которые запись в строке 3 уже переписала; запись в строке 7 ждёт не те байты, что запись в строке 6"_s},
+        {"not given back", {{EditFault::NotGivenBack, 2}},
+         u"после правки запись в строке 2 записала бы не те байты, что должна, и программа её не правит"_s},
     };
     for (const auto &row : rows)
         EXPECT_EQ(editReason({EditOutcome::Refused, {}, row.faults}, u"«full.bin»"_s).toStdString(), row.reason.toStdString()) << row.name;

@@ -392,6 +392,14 @@ TEST(PatchWarnings, SpeaksOfPatchesByTheirNamesWhereTheyHaveHeaders)
          {u"• патчи «Один» и «Другой» пишут в один и тот же байт, первый из них по адресу 00000100: оставьте один из патчей"_s}},
         {"two patches that only touch", u"\r\n;CX70v50\r\n;Один\r\n100: 01 02\r\n"_s + u"\r\n;CX70v50\r\n;Другой\r\n101: 01 03\r\n101: 01 04\r\n"_s,
          {u"• патчи в строках 8 и 9 пишут в один и тот же байт 00000101: оставьте один из них"_s}},
+        // Records that expect what one above them leaves are meant so.
+        {"a range cleared, then written into", u"\r\n;CX70v50\r\n;Часы\r\n100: 0102 0000\r\n100: 0000 0304\r\n"_s, {}},
+        {"a patch taken off, then another variant", u"\r\n;CX70v50\r\n;Снимает с телефона патч «Часы»\r\n100: 02 01\r\n"_s
+                                                        + u"\r\n;CX70v50\r\n;Часы 2\r\n100: 01 03\r\n"_s,
+         {u"• патч «Часы 2» пишет поверх патча «Снимает с телефона патч „Часы“» и ждёт то, что тот оставит, в 1 байте, "
+          u"первый по адресу 00000100: порядок важен, сохраните его"_s}},
+        {"old bytes alone reaching what one above wrote", u"101: 02 04\r\n100: 0102 05"_s,
+         {u"• запись в строке 2 ждёт байты, которые запись в строке 1 уже переписала: прошивальщик её не запишет"_s}},
     };
     for (const auto &c : cases) {
         QStringList said;

@@ -1,5 +1,6 @@
 #include "backupedit.h"
 
+#include "patchformat/addressorder.h"
 #include "patchformat/header.h"
 #include "patchformat/words.h"
 
@@ -72,6 +73,11 @@ public:
     QString finish()
     {
         copyTo(m_text.size());
+        return take();
+    }
+    // What was put, ending in a line end, and none of the rest.
+    QString take()
+    {
         finishLine();
         m_out.truncate(m_at - begin());
         return std::move(m_out);
@@ -148,71 +154,205 @@ PatchEdit refused(std::vector<RecordFault> faults)
     return {EditOutcome::Refused, {}, std::move(faults)};
 }
 
-} // namespace
-
-PatchEdit takeOffText(QStringView text, const PatchReading &reading, const PatchMatch *onPhone, QStringView name)
+// Why a record in this state keeps an edit from being made, if it does.
+std::optional<RecordFault> faultOf(const PatchReading &reading, const PatchMatch &match, std::size_t i)
 {
-    if (reading.records.empty())
-        return {EditOutcome::NoRecords, {}, {}};
-    // Written as the records come, in one pass: a fault found on the way
-    // makes it all go.
+    const int line = reading.records[i].line;
+    switch (match.records[i]) {
+    case RecordState::DoesNotFit:
+        return RecordFault{EditFault::DoesNotFit, line};
+    case RecordState::Outside:
+        return RecordFault{EditFault::Outside, line};
+    case RecordState::Rewritten:
+        for (const RecordMeeting &m : match.contradictions) {
+            if (m.record == i)
+                return RecordFault{EditFault::Rewritten, line, reading.records[m.earlier].line, m.written};
+        }
+        return RecordFault{EditFault::Rewritten, line};
+    case RecordState::Applied:
+    case RecordState::Fits:
+    case RecordState::Unchanged:
+        break;
+    }
+    return std::nullopt;
+}
+
+// The flash as a patch whose every record has its old bytes leaves it: as
+// it found it, with its records written.
+BackupImage asThePatchLeavesIt(const PatchReading &reading)
+{
+    const PatchReading *readings[] = {&reading};
+    BackupImage flash(addressSpace);
+    for (const FileRange &range : rangesToRead(readings, addressSpace))
+        flash.add(range.at, QByteArray(range.length, '\0'));
+    for (auto record = reading.records.rbegin(); record != reading.records.rend(); ++record)
+        flash.write(record->address, reading.oldBytes(*record));
+    writeText(reading, flash);
+    return flash;
+}
+
+// Whether two of these records write a byte in common.
+bool shareBytes(const PatchReading &reading, const std::vector<std::size_t> &records)
+{
+    std::vector<std::pair<qint64, qint64>> written;
+    written.reserve(records.size());
+    for (const std::size_t i : records)
+        written.emplace_back(reading.records[i].address, reading.records[i].address + reading.records[i].newSize);
+    sortByAddress(written, [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < written.size(); ++i) {
+        if (written[i].first < written[i - 1].second)
+            return true;
+    }
+    return false;
+}
+
+// Each record's fields swapped where it stands; what the patch leaves on is ended.
+QString swappedInPlace(QStringView text, const PatchReading &reading, const std::vector<std::size_t> &off, QStringView name)
+{
     Rewrite rewrite(text);
     rewrite.copyTo(titleAt(text));
     rewrite.put(QStringLiteral(";Снимает с телефона патч «%1»\r\n").arg(name));
-    std::vector<RecordFault> faults;
-    bool anyOff = false;
     const char *const bytes = reading.bytes.constData();
+    std::size_t next = 0;
     for (std::size_t i = 0; i < reading.records.size(); ++i) {
         const PatchRecord &record = reading.records[i];
-        switch (onPhone ? onPhone->records[i] : RecordState::Applied) {
-        case RecordState::Applied:
-        case RecordState::Unchanged:
-            if (const std::optional<EditFault> fault = unknownOld(reading, record)) {
-                faults.push_back({*fault, record.line});
-                break;
-            }
-            anyOff = true;
-            rewrite.replaceFields(record);
-            rewrite.putHex({bytes + record.newAt, record.newSize});
-            rewrite.put(u' ');
-            rewrite.putHex({bytes + record.oldAt, record.newSize});
-            break;
-        case RecordState::Fits:
+        if (next == off.size() || off[next] != i) {
             rewrite.leaveOut(record);
-            break;
+            continue;
+        }
+        ++next;
+        rewrite.replaceFields(record);
+        rewrite.putHex({bytes + record.newAt, record.newSize});
+        rewrite.put(u' ');
+        rewrite.putHex({bytes + record.oldAt, record.newSize});
+    }
+    rewrite.copyTo(text.size());
+    rewrite.finishLine();
+    endWhatIsOn(rewrite, reading);
+    return rewrite.finish();
+}
+
+// The records undone last first, at the addresses they wrote: the lines of
+// the patch cannot be kept, as its offsets stand where they stood.
+QString swappedInReverse(QStringView text, const PatchReading &reading, const std::vector<std::size_t> &off, QStringView name)
+{
+    Rewrite rewrite(text);
+    rewrite.copyTo(titleAt(text));
+    rewrite.put(QStringLiteral(";Снимает с телефона патч «%1»\r\n"
+                               ";Его записи пишут в одни и те же байты, и снимаются с последней.\r\n")
+                    .arg(name));
+    const char *const bytes = reading.bytes.constData();
+    for (auto i = off.rbegin(); i != off.rend(); ++i) {
+        const PatchRecord &record = reading.records[*i];
+        rewrite.put(addressText(record.address));
+        rewrite.put(u": ");
+        rewrite.putHex({bytes + record.newAt, record.newSize});
+        rewrite.put(u' ');
+        rewrite.putHex({bytes + record.oldAt, record.newSize});
+        rewrite.put(u"\r\n");
+    }
+    return rewrite.take();
+}
+
+// The take-off read as the tool reads it and written into `flash`, the flash
+// as the patch leaves it: the first record taken off whose bytes do not come
+// back as they were before the patch, if one does not.
+std::optional<std::size_t> notGivenBack(const QString &offText, const PatchReading &reading,
+                                        const std::vector<std::size_t> &off, const BackupImage &flash)
+{
+    const PatchReading offReading = readPatchText(offText);
+    const PatchMatch offMatch = matchPatch(offReading, flash);
+    BackupImage given = flash, before = flash;
+    writeText(offReading, given);
+    for (auto i = off.rbegin(); i != off.rend(); ++i) {
+        const PatchRecord &record = reading.records[*i];
+        before.write(record.address, reading.oldBytes(record).first(record.newSize));
+    }
+    const bool written = offReading.records.size() == off.size()
+        && std::none_of(offMatch.records.begin(), offMatch.records.end(), atFault);
+    for (const std::size_t i : off) {
+        const PatchRecord &record = reading.records[i];
+        if (!written || given.bytes(record.address, record.newSize) != before.bytes(record.address, record.newSize))
+            return i;
+    }
+    // Nothing written elsewhere either.
+    if (!(given == before))
+        return off.front();
+    return std::nullopt;
+}
+
+} // namespace
+
+PatchEdit takeOffText(QStringView text, const PatchReading &reading, const BackupImage *backup, QStringView name)
+{
+    if (reading.records.empty())
+        return {EditOutcome::NoRecords, {}, {}};
+    std::vector<RecordFault> faults;
+    // Without a backup, every record is taken off: each needs the bytes it
+    // wrote over, which also give the flash the patch found.
+    if (!backup) {
+        for (const PatchRecord &record : reading.records) {
+            if (const std::optional<EditFault> fault = unknownOld(reading, record))
+                faults.push_back({*fault, record.line});
+        }
+        if (!faults.empty())
+            return refused(std::move(faults));
+    }
+    const BackupImage flash = backup ? *backup : asThePatchLeavesIt(reading);
+    const PatchMatch match = matchPatch(reading, flash);
+    std::vector<std::size_t> off;
+    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+        const PatchRecord &record = reading.records[i];
         // Bytes that happen to be there are no patch to take off.
-        case RecordState::DoesNotFit:
-            faults.push_back({EditFault::DoesNotFit, record.line});
-            break;
-        case RecordState::Outside:
-            faults.push_back({EditFault::Outside, record.line});
-            break;
+        if (const std::optional<RecordFault> fault = faultOf(reading, match, i)) {
+            faults.push_back(*fault);
+        } else if (match.records[i] != RecordState::Fits) {
+            if (const std::optional<EditFault> fault = unknownOld(reading, record))
+                faults.push_back({*fault, record.line});
+            else
+                off.push_back(i);
         }
     }
     if (!faults.empty())
         return refused(std::move(faults));
-    if (!anyOff)
+    if (off.empty())
         return {EditOutcome::NothingOnPhone, {}, {}};
-    rewrite.copyTo(text.size());
-    rewrite.finishLine();
-    endWhatIsOn(rewrite, reading);
-    return {EditOutcome::Done, rewrite.finish(), {}};
+    const QString offText = shareBytes(reading, off) ? swappedInReverse(text, reading, off, name)
+                                                     : swappedInPlace(text, reading, off, name);
+    if (const std::optional<std::size_t> wrong = notGivenBack(offText, reading, off, flash))
+        return refused({{EditFault::NotGivenBack, reading.records[*wrong].line}});
+    return {EditOutcome::Done, offText, {}};
 }
 
-PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const PatchMatch &match, const BackupImage &backup)
+PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const BackupImage &backup)
 {
     if (reading.records.empty())
         return {EditOutcome::NoRecords, {}, {}};
+    const PatchMatch match = matchPatch(reading, backup);
     std::vector<RecordFault> faults;
-    bool anyToFill = false;
     for (std::size_t i = 0; i < reading.records.size(); ++i) {
-        const PatchRecord &record = reading.records[i];
-        const RecordState state = match.records[i];
-        if (state == RecordState::Outside || state == RecordState::DoesNotFit)
-            faults.push_back({state == RecordState::Outside ? EditFault::Outside : EditFault::DoesNotFit, record.line});
-        else if (record.oldSize == 0 && state == RecordState::Applied)
-            faults.push_back({EditFault::AlreadyWritten, record.line});
-        anyToFill = anyToFill || record.oldSize == 0;
+        if (const std::optional<RecordFault> fault = faultOf(reading, match, i))
+            faults.push_back(*fault);
+    }
+    if (!faults.empty())
+        return refused(std::move(faults));
+    // What the flash holds when the tool comes to each record: the backup
+    // with the records above it written. Where that is the record's own new
+    // bytes, what stood there before is not known.
+    BackupImage flash = backup;
+    Rewrite rewrite(text);
+    bool anyToFill = false;
+    for (const PatchRecord &record : reading.records) {
+        if (record.oldSize == 0) {
+            anyToFill = true;
+            const QByteArrayView there = flash.bytes(record.address, record.newSize);
+            if (there == reading.newBytes(record))
+                faults.push_back({EditFault::AlreadyWritten, record.line});
+            rewrite.copyTo(record.fieldsAt);
+            rewrite.putHex(there);
+            rewrite.put(u' ');
+        }
+        flash.write(record.address, reading.newBytes(record));
     }
     if (!faults.empty())
         return refused(std::move(faults));
@@ -220,15 +360,18 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Patc
         Rewrite asItStands(text);
         return {EditOutcome::AllHaveOldBytes, asItStands.finish(), {}};
     }
-    Rewrite rewrite(text);
-    for (const PatchRecord &record : reading.records) {
-        if (record.oldSize > 0)
-            continue;
-        rewrite.copyTo(record.fieldsAt);
-        rewrite.putHex(backup.bytes(record.address, record.newSize));
-        rewrite.put(u' ');
+    const QString filled = rewrite.finish();
+    // Read back, it must fit and write just what the patch writes.
+    const PatchReading filledReading = readPatchText(filled);
+    const PatchMatch filledMatch = matchPatch(filledReading, backup);
+    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+        const PatchRecord &record = reading.records[i];
+        if (i >= filledReading.records.size() || atFault(filledMatch.records[i])
+            || filledReading.records[i].address != record.address
+            || filledReading.newBytes(filledReading.records[i]) != reading.newBytes(record))
+            return refused({{EditFault::NotGivenBack, record.line}});
     }
-    return {EditOutcome::Done, rewrite.finish(), {}};
+    return {EditOutcome::Done, filled, {}};
 }
 
 std::vector<RecordFault> writeRecords(const PatchReading &reading, QByteArray &flash)
@@ -238,23 +381,18 @@ std::vector<RecordFault> writeRecords(const PatchReading &reading, QByteArray &f
         if (faults.empty() || faults.back().line != finding.line)
             faults.push_back({EditFault::Unreadable, finding.line});
     }
-    {
-        // The image shares the flash's bytes only while it lives: written
-        // into after, they are not copied.
-        BackupImage image(flash.size());
-        image.add(0, flash);
-        const PatchMatch match = matchPatch(reading, image);
-        for (std::size_t i = 0; i < match.records.size(); ++i) {
-            if (match.records[i] == RecordState::DoesNotFit)
-                faults.push_back({EditFault::DoesNotFit, reading.records[i].line});
-            else if (match.records[i] == RecordState::Outside)
-                faults.push_back({EditFault::Outside, reading.records[i].line});
-        }
+    // Moved in and out again: written in place, never copied.
+    BackupImage image(flash.size());
+    image.add(0, std::move(flash));
+    const PatchMatch match = matchPatch(reading, image);
+    for (std::size_t i = 0; i < match.records.size(); ++i) {
+        if (const std::optional<RecordFault> fault = faultOf(reading, match, i))
+            faults.push_back(*fault);
     }
+    if (faults.empty())
+        writeText(reading, image);
+    flash = image.takeWhole();
     if (!faults.empty())
         return refused(std::move(faults)).faults;
-    char *const bytes = flash.data();
-    for (const PatchRecord &record : reading.records)
-        std::memcpy(bytes + record.address, reading.newBytes(record).data(), std::size_t(record.newSize));
     return {};
 }

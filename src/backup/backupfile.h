@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backupmatch.h"
+#include "flashmodel.h"
 #include "patchformat/patchwarnings.h"
 #include "runtime/failure.h"
 

@@ -17,6 +17,12 @@ public:
 
     qint64 size() const { return m_size; }
     void add(qint64 at, QByteArray bytes);
+    // Writes `bytes` at `at`, inside one piece read; false where they do
+    // not lie in one. A copy of the image shares what neither writes.
+    bool write(qint64 at, QByteArrayView bytes);
+    // The flash read whole in one piece, taken out; empty where it was not.
+    QByteArray takeWhole();
+    bool operator==(const BackupImage &other) const { return m_size == other.m_size && m_pieces == other.m_pieces; }
     // The bytes at..at+length, which lie in one piece read; none where they do
     // not. Records mostly come in the order of their addresses, so the piece
     // last looked in is tried first, here, where a check can do without a call.
@@ -32,6 +38,7 @@ public:
 
 private:
     QByteArrayView bytesElsewhere(qint64 at, qint64 length) const;
+    std::optional<std::size_t> pieceHolding(qint64 at, qint64 length) const;
 
     qint64 m_size;
     std::vector<std::pair<qint64, QByteArray>> m_pieces;
@@ -41,23 +48,3 @@ private:
 // What of a backup a check of these readings compares: every record inside
 // it, nearby ones read together.
 std::vector<FileRange> rangesToRead(std::span<const PatchReading *const> readings, qint64 backupSize);
-
-// Unchanged: the backup holds both its old and its new bytes, which are the
-// same, so the record tells nothing either way.
-enum class RecordState { Applied, Fits, Unchanged, DoesNotFit, Outside };
-
-// A patch against the backup: applied, not applied but fitting, partly
-// applied, written for another firmware, or reaching past the backup's end.
-enum class PatchState { NoRecords, Applied, NotApplied, PartlyApplied, DoesNotFit, Outside };
-
-struct PatchMatch {
-    PatchState state = PatchState::NoRecords;
-    std::vector<RecordState> records; // in the order of the text
-    // Where the state is DoesNotFit or Outside: the first such record.
-    std::optional<std::size_t> atFault;
-};
-
-// A record is applied where the backup holds its new bytes, and fits where it
-// holds its old ones (a placeholder matches any byte) or, with no old bytes
-// given, where the new ones are not there yet.
-PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup);

@@ -56,6 +56,8 @@ QString patchStateWords(const PatchReading &reading, const PatchMatch &match, co
     case PatchState::NoRecords:
         return QStringLiteral("В патче нет записей: сверять с копией прошивки нечего.");
     case PatchState::Applied:
+        if (std::all_of(match.records.begin(), match.records.end(), [](RecordState s) { return s == RecordState::Unchanged; }))
+            return QStringLiteral("Патч ничего не меняет в копии прошивки %1:\nего записи оставляют байты такими, какими их нашли.").arg(backupName);
         return QStringLiteral("Патч уже есть в копии прошивки %1.").arg(backupName);
     case PatchState::NotApplied:
         return QStringLiteral("Патча нет в копии прошивки %1,\nи он к ней подходит.").arg(backupName);
@@ -71,6 +73,14 @@ QString patchStateWords(const PatchReading &reading, const PatchMatch &match, co
                               "В строке %1 по адресу %2 он ждёт %3,\nа в копии прошивки %4 там %5.")
             .arg(QString::number(record.line), addressText(record.address), expectedBytes(reading, record),
                  backupName, foundBytes(backup, record));
+    }
+    case PatchState::Contradictory: {
+        const RecordMeeting &first = match.contradictions.front();
+        QString words = contradictionWords(reading.records[first.record].line, reading.records[first.earlier].line, first.written);
+        words[0] = words[0].toUpper();
+        return QStringLiteral("Записи патча не согласны друг с другом: не прошивайте его.\n%1,\n"
+                              "а прошивальщик читает записи сверху вниз и эту не запишет.")
+            .arg(words);
     }
     case PatchState::Outside: {
         const PatchRecord &record = reading.records[*match.atFault];
@@ -100,6 +110,7 @@ std::vector<WarningItem> backupWarnings(const PatchReading &reading, const Patch
         switch (state) {
         case RecordState::Fits:
         case RecordState::Unchanged:
+        case RecordState::Rewritten: // the text's own fault, said with what the text alone says
             break;
         case RecordState::Applied:
             items.push_back({record.line,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backupmatch.h"
+#include "flashmodel.h"
 #include "patchformat/patchwarnings.h"
 
 // What a check against the backup called `backupName` says, for the user.

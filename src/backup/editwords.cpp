@@ -1,5 +1,7 @@
 #include "editwords.h"
 
+#include "patchformat/words.h"
+
 #include <QStringList>
 
 namespace {
@@ -43,6 +45,12 @@ QString faultWords(EditFault fault, const std::vector<int> &lines, const QString
     case EditFault::Unreadable:
         return QStringLiteral("%1 прошивальщик не прочтёт или может прочесть иначе")
             .arg((one ? QStringLiteral("строку %1") : QStringLiteral("строки %1")).arg(lineList(lines)));
+    case EditFault::NotGivenBack:
+        return (one ? QStringLiteral("после правки %1 записала бы не те байты, что должна, и программа её не правит")
+                    : QStringLiteral("после правки %1 записали бы не те байты, что должны, и программа их не правит"))
+            .arg(records);
+    case EditFault::Rewritten:
+        break; // each with its earlier record
     }
     return {};
 }
@@ -51,10 +59,14 @@ QString faultWords(EditFault fault, const std::vector<int> &lines, const QString
 QString faultsWords(const std::vector<RecordFault> &faults, const QString &backupName)
 {
     QStringList said;
-    for (int kind = 0; kind <= int(EditFault::Unreadable); ++kind) {
+    for (int kind = 0; kind <= int(EditFault::NotGivenBack); ++kind) {
         std::vector<int> lines;
         for (const RecordFault &f : faults) {
-            if (int(f.fault) == kind)
+            if (int(f.fault) != kind)
+                continue;
+            if (f.fault == EditFault::Rewritten)
+                said += contradictionWords(f.line, f.earlierLine, f.earlierWrote);
+            else
                 lines.push_back(f.line);
         }
         if (!lines.empty())

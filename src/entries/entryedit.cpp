@@ -14,13 +14,12 @@ namespace {
 
 // What an edit is given: the patch file's lines as an append lays them out,
 // read alone as the tool reads them, its header, and where a backup is in
-// use its pieces and the match against them.
+// use its pieces.
 struct Patch {
     QStringView lines;
     PatchReading reading;
     PatchHeader header;
-    BackupImage image;
-    std::optional<PatchMatch> match;
+    std::optional<BackupImage> image;
 };
 
 template <typename Edit>
@@ -34,12 +33,11 @@ EditedPatch editFile(const QString &path, const std::optional<Backup> &backup, c
         return edited;
     }
     const QString text = appendedText(std::move(bytes));
-    Patch patch{fileLines(text), readPatchText(fileLines(text)), patchHeader(patchDescription(fileLines(text))), BackupImage(), {}};
+    Patch patch{fileLines(text), readPatchText(fileLines(text)), patchHeader(patchDescription(fileLines(text))), {}};
     if (backup) {
         const PatchReading *readings[] = {&patch.reading};
-        if ((edited.backupFailure = readBackupFor(*backup, readings, patch.image)))
+        if ((edited.backupFailure = readBackupFor(*backup, readings, patch.image.emplace())))
             return edited;
-        patch.match = matchPatch(patch.reading, patch.image);
     }
     // What an append of the edited lines says is what the patch's own
     // reading says, but that a text that takes a patch off ends what it set.
@@ -65,7 +63,7 @@ EditedPatch takeOffFile(const QString &path, const std::optional<Backup> &backup
     static const PatchReading nothingLeftOn;
     return editFile(path, backup, QStringLiteral("Не удалось снять патч с телефона: ничего не добавлено."), [&](const Patch &patch) {
         const QString name = patch.header.name.isEmpty() ? QFileInfo(path).fileName() : patch.header.name;
-        return std::pair(takeOffText(patch.lines, patch.reading, patch.match ? &*patch.match : nullptr, name), &nothingLeftOn);
+        return std::pair(takeOffText(patch.lines, patch.reading, patch.image ? &*patch.image : nullptr, name), &nothingLeftOn);
     });
 }
 
@@ -73,6 +71,6 @@ EditedPatch fillFromBackup(const QString &path, const Backup &backup)
 {
     return editFile(path, backup, QStringLiteral("Не удалось добавить патч со старыми байтами из копии прошивки: ничего не добавлено."),
                     [](const Patch &patch) {
-                        return std::pair(fillOldBytes(patch.lines, patch.reading, *patch.match, patch.image), &patch.reading);
+                        return std::pair(fillOldBytes(patch.lines, patch.reading, *patch.image), &patch.reading);
                     });
 }

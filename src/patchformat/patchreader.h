@@ -29,6 +29,9 @@ struct PatchRecord {
     // off with.
     bool undoOff = false;
 
+    // How many bytes from its address on it checks or writes.
+    qsizetype length() const { return std::max(newSize, oldSize); }
+
     bool operator==(const PatchRecord &) const = default;
 };
 

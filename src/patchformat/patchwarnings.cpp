@@ -3,6 +3,7 @@
 #include "addressorder.h"
 #include "findingwords.h"
 #include "patchoverlaps.h"
+#include "recordsmeet.h"
 #include "words.h"
 
 #include <QDir>
@@ -59,10 +60,27 @@ QString sameBytes(qint64 count)
                       : QStringLiteral("в одни и те же %1").arg(plural(count, u"байт", u"байта", u"байт"));
 }
 
+// Whether each record the later of two patches meets the earlier with
+// expects what the earlier leaves: then the order is the point, not a fault.
+bool followsOnly(const std::vector<RecordMeeting> &meetings, const PatchReading &reading, const std::vector<HeaderAt> &headers,
+                 std::size_t first, std::size_t second)
+{
+    bool any = false;
+    for (const RecordMeeting &m : meetings) {
+        if (patchAt(headers, reading.records[m.record].line) != second || patchAt(headers, reading.records[m.earlier].line) != first)
+            continue;
+        if (m.meeting != Meeting::Follows)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
 // What is said of patches of the collection that write the same bytes: once
 // for each pair of patches, however many copies of either the text holds, in
 // the order they first stand in it; a patch appended more than once as such.
-std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &overlaps, const std::vector<HeaderAt> &headers)
+std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &overlaps, const std::vector<HeaderAt> &headers,
+                                           const PatchReading &reading, const std::vector<RecordMeeting> &meetings)
 {
     // Each header stands for the first one of the same patch: its name, for the same phone.
     std::vector<std::size_t> patch(headers.size());
@@ -84,16 +102,25 @@ std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &over
         const QString &firstName = headers[first].header.name;
         if (first == second) {
             items.push_back({headers[o.second].line,
-                             copies[first] == 2 ? QStringLiteral("патч «%1» добавлен дважды: уберите лишний").arg(firstName)
-                                                : QStringLiteral("патч «%1» добавлен %2: оставьте один")
-                                                      .arg(firstName, plural(copies[first], u"раз", u"раза", u"раз"))});
+                             copies[first] == 2 ? QStringLiteral("патч %1 добавлен дважды: уберите лишний").arg(quoted(firstName))
+                                                : QStringLiteral("патч %1 добавлен %2: оставьте один")
+                                                      .arg(quoted(firstName), plural(copies[first], u"раз", u"раза", u"раз"))});
             continue;
         }
         // One name for two phones or firmwares: each said with its own.
         const PatchHeader &a = headers[first].header, &b = headers[second].header;
         const auto named = [&](const PatchHeader &h) {
-            return a.name == b.name ? QStringLiteral("«%1» (%2)").arg(h.name, h.target->text()) : QStringLiteral("«%1»").arg(h.name);
+            return a.name == b.name ? QStringLiteral("%1 (%2)").arg(quoted(h.name), h.target->text()) : quoted(h.name);
         };
+        if (followsOnly(meetings, reading, headers, o.first, o.second)) {
+            items.push_back({headers[o.second].line,
+                             QStringLiteral("патч %1 пишет поверх патча %2 и ждёт то, что тот оставит, в %3, первый по адресу %4: "
+                                            "порядок важен, сохраните его")
+                                 .arg(named(headers[o.second].header), named(headers[o.first].header),
+                                      plural(o.sharedBytes, u"байте", u"байтах", u"байтах"), addressText(o.from)),
+                             true});
+            continue;
+        }
         items.push_back({headers[o.second].line, QStringLiteral("патчи %1 и %2 пишут %3, первый из них по адресу %4: "
                                                                 "оставьте один из патчей")
                                                      .arg(named(a), named(b), sameBytes(o.sharedBytes), addressText(o.from))});
@@ -147,15 +174,38 @@ std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
 QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more)
 {
     std::vector<Overlap> overlaps = findOverlaps(reading.records);
+    const std::vector<RecordMeeting> meetings = recordsMeet(reading).meetings;
     std::vector<WarningItem> patchItems;
-    if (!overlaps.empty()) {
+    std::vector<WarningItem> contradictions;
+    if (!overlaps.empty() || !meetings.empty()) {
         // Records of two patches of the collection are said as the pair, once.
         const std::vector<HeaderAt> headers = headersInText(text);
-        std::erase_if(overlaps, [&](const Overlap &o) {
-            const std::optional<std::size_t> a = patchAt(headers, o.firstLine), b = patchAt(headers, o.secondLine);
+        const auto ofTwoPatches = [&](int firstLine, int secondLine) {
+            const std::optional<std::size_t> a = patchAt(headers, firstLine), b = patchAt(headers, secondLine);
             return a && b && *a != *b;
+        };
+        // A record that expects what one above it left was meant so; one
+        // that expects something else and shares no byte written with the
+        // other is said on its own.
+        const auto meetingOf = [&](int line) -> const RecordMeeting * {
+            const auto record = std::lower_bound(reading.records.begin(), reading.records.end(), line,
+                                                 [](const PatchRecord &r, int l) { return r.line < l; });
+            const auto m = std::lower_bound(meetings.begin(), meetings.end(), std::size_t(record - reading.records.begin()),
+                                            [](const RecordMeeting &m, std::size_t r) { return m.record < r; });
+            return m != meetings.end() && reading.records[m->record].line == line ? &*m : nullptr;
+        };
+        std::erase_if(overlaps, [&](const Overlap &o) {
+            const RecordMeeting *m = meetingOf(o.secondLine);
+            return ofTwoPatches(o.firstLine, o.secondLine) || (m && m->meeting == Meeting::Follows);
         });
-        patchItems = patchOverlapItems(findPatchOverlaps(reading.records, headers), headers);
+        for (const RecordMeeting &m : meetings) {
+            const int line = reading.records[m.record].line, earlier = reading.records[m.earlier].line;
+            const bool saidAsOverlap = std::any_of(overlaps.begin(), overlaps.end(), [&](const Overlap &o) { return o.secondLine == line; });
+            if (m.meeting == Meeting::Contradicts && !ofTwoPatches(earlier, line) && !saidAsOverlap)
+                contradictions.push_back({line, contradictionWords(line, earlier, m.written) + QStringLiteral(": прошивальщик её не запишет")});
+        }
+        patchItems = patchOverlapItems(findPatchOverlaps(reading.records, headers), headers, reading, meetings);
+        patchItems.insert(patchItems.end(), contradictions.begin(), contradictions.end());
     }
     const std::vector<InForce> left = inForce(reading, false);
     // Everything to say in the order of its line; only the shown ones are written out.
@@ -169,7 +219,8 @@ QString handoverWarning(QStringView text, const PatchReading &reading, const std
     said.reserve(overlaps.size() + patchItems.size() + left.size() + reading.findings.size() + more.size());
     // How the tool will take the text, as the worst of what is said shows.
     enum class Reading { AsMeant, MaybeOtherwise, Otherwise };
-    Reading will = overlaps.empty() && patchItems.empty() && left.empty() ? Reading::AsMeant : Reading::Otherwise;
+    const bool patchesAsMeant = std::all_of(patchItems.begin(), patchItems.end(), [](const WarningItem &i) { return i.onlyInforms; });
+    Reading will = overlaps.empty() && patchesAsMeant && left.empty() ? Reading::AsMeant : Reading::Otherwise;
     for (std::size_t i = 0; i < overlaps.size(); ++i)
         said.push_back({overlaps[i].firstLine, Source::Overlap, i});
     for (std::size_t i = 0; i < patchItems.size(); ++i)

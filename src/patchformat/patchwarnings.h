@@ -26,10 +26,11 @@ struct WarningItem {
     bool onlyInforms = false;
 };
 
-// What the user reads before a hand-over of `text`, read as `reading`:
-// overlaps, an offset or a pragma in force at the end, what the reader found
-// and `more`, in the order of their lines, ten at most. Empty when there is
-// nothing to report.
+// What the user reads before a hand-over of `text`, read as `reading` with
+// the records' bytes kept: overlaps, records at odds with what one above
+// them left, an offset or a pragma in force at the end, what the reader
+// found and `more`, in the order of their lines, ten at most. Empty when
+// there is nothing to report.
 QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more = {});
 
 // What the user reads after appending the patch file at `path`, read alone:

@@ -26,6 +26,21 @@ QString pragmaLine(Pragma pragma, bool enable)
     return QStringLiteral("#pragma %1 %2").arg(enable ? u"enable" : u"disable", pragmaNames[int(pragma)]);
 }
 
+QString contradictionWords(int line, int earlierLine, bool written)
+{
+    return (written ? QStringLiteral("запись в строке %1 ждёт байты, которые запись в строке %2 уже переписала")
+                    : QStringLiteral("запись в строке %1 ждёт не те байты, что запись в строке %2"))
+        .arg(line)
+        .arg(earlierLine);
+}
+
+QString quoted(QStringView text)
+{
+    QString inner = text.toString();
+    inner.replace(u'«', u'„').replace(u'»', u'“');
+    return u'«' + inner + u'»';
+}
+
 QString bullet(const QString &text)
 {
     return QStringLiteral("• ") + text;

@@ -17,5 +17,13 @@ QString offsetText(qint64 offset);
 QString addressText(qint64 address);
 QString pragmaLine(Pragma pragma, bool enable);
 
+// "запись в строке 19 ждёт байты, которые запись в строке 17 уже
+// переписала": a record at odds with an earlier one of the same text.
+// `written`: whether the earlier record wrote those bytes, or only expects them.
+QString contradictionWords(int line, int earlierLine, bool written);
+
+// «text», its own «…» written „…“ as Russian nests quotes.
+QString quoted(QStringView text);
+
 // One thing to say in a list of several.
 QString bullet(const QString &text);

@@ -428,8 +428,7 @@ void MainWindow::clearPatch()
 void MainWindow::handOver()
 {
     const QString text = m_patchText->text();
-    // Bytes are compared only with a backup.
-    const PatchReading reading = readPatchText(text, m_backup ? RecordBytes::Kept : RecordBytes::Counted);
+    const PatchReading reading = readPatchText(text);
     std::vector<WarningItem> more;
     if (m_backup) {
         if (const Status failure = checkAgainstBackup(*m_backup, reading, more)) {

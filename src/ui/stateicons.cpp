@@ -43,6 +43,16 @@ void draw(QPainter &p, PatchState state)
         p.drawLine(QPointF(10.4, 5.6), QPointF(5.6, 10.4));
         break;
     }
+    case PatchState::Contradictory: { // a red diamond's outline with an exclamation mark
+        const QColor red(0xC6, 0x28, 0x28);
+        p.setPen(QPen(red, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(QPolygonF({{8, 1}, {15, 8}, {8, 15}, {1, 8}}));
+        p.setPen(QPen(red, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 5), QPointF(8, 9));
+        p.drawPoint(QPointF(8, 11.8));
+        break;
+    }
     case PatchState::Outside: // a grey triangle pointing past the end
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0x54, 0x6E, 0x7A));

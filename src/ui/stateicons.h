@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backup/backupmatch.h"
+#include "backup/flashmodel.h"
 
 #include <QIcon>
 

@@ -93,6 +93,14 @@ std::vector<MadeUpPatch> madeUpPatches(int count, qint64 flashBytes, int records
                 if (record.address + 1 >= flashBytes)
                     break;
                 p.records.push_back(record);
+            }
+            // Some chain their records, as real patches do: a byte written
+            // again, expecting what the first record left, or written back.
+            if (i % 5 == 3 && !p.records.empty())
+                p.records.push_back({p.records.front().address, p.records.front().now, char(p.records.front().now ^ 0x5A)});
+            if (i % 5 == 4 && p.records.size() > 1)
+                p.records.push_back({p.records.front().address, p.records.front().now, p.records.front().old});
+            for (const MadeUpRecord &record : p.records) {
                 char line[32];
                 p.bytes += QByteArrayView(line, qsnprintf(line, sizeof line, "%07X: %02X %02X\r\n", record.address,
                                                           uchar(record.old), uchar(record.now)));
@@ -135,9 +143,10 @@ int writeMadeUp(const QString &folder, const std::vector<MadeUpPatch> &patches)
 QByteArray madeUpFlash(const std::vector<MadeUpPatch> &patches, qint64 size, const std::vector<int> &applied)
 {
     QByteArray flash(size, '\xFF');
+    // What a patch finds is what the first of its records to touch a byte expects.
     for (const MadeUpPatch &p : patches) {
-        for (const MadeUpRecord &r : p.records)
-            flash[r.address] = r.old;
+        for (auto r = p.records.rbegin(); r != p.records.rend(); ++r)
+            flash[r->address] = r->old;
     }
     for (const int i : applied) {
         for (const MadeUpRecord &r : patches[std::size_t(i)].records)

@@ -24,7 +24,9 @@ struct MadeUpPatch {
     QString name;     // as its header names it: Патч 101
     QString number;   // its PatchID
     QByteArray bytes;
-    std::vector<MadeUpRecord> records; // what it writes, in the order of its text
+    // What it writes, in the order of its text: a later record over an
+    // earlier one expects what that one left.
+    std::vector<MadeUpRecord> records;
 
     bool writesNothing() const { return kind != Kind::Plain && kind != Kind::Bundle; }
 };
