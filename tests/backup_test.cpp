@@ -386,6 +386,8 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
         {"a header, an offset, a comment", u";CX70v50\r\n;Часы\r\n+A0000000\r\n123456: 0102 AABB ; c\r\n+0\r\n"_s, false,
          u"Done: \r\n;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Часы\r\n+A0000000\r\n123456: AABB 0102 ; c\r\n+0\r\n"_s},
         {"no header: the title first", u"; c\r\n  A0: 01 02"_s, false, u"Done: \r\n;Снимает с телефона патч «p»\r\n; c\r\n  A0: 02 01\r\n"_s},
+        {"a byte-order mark before the header, as the tool reads it", u"\u043F\u00BB\u0457;CX70v50\r\n;Часы\r\nA0: 01 02"_s, false,
+         u"Done: \r\n\u043F\u00BB\u0457;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Часы\r\nA0: 02 01\r\n"_s},
         {"old_equal_ff: FF written back", u"#pragma enable old_equal_ff\r\nA0: 0102\r\n#pragma disable old_equal_ff\r\n"_s, false,
          u"Done: \r\n;Снимает с телефона патч «p»\r\n#pragma enable old_equal_ff\r\nA0: 0102 FFFF\r\n#pragma disable old_equal_ff\r\n"_s},
         {"what is left on is ended", u"+10\r\n#pragma enable old_equal_ff\r\n#pragma disable warn_no_old_on_apply\r\nA0: 01 02"_s, false,
@@ -450,6 +452,9 @@ TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
         {"new bytes already there", u"100: CC\r\n200: 5E5E\r\n201: 5E"_s, u"Refused: AlreadyWritten@2 AlreadyWritten@3"_s},
         {"not for this firmware", u"100: 99 01\r\n104: CC"_s, u"Refused: DoesNotFit@1"_s},
         {"at odds with itself", u"100: 1020 0304\r\n101: 20 05\r\n104: CC"_s, u"Refused: Rewritten@2"_s},
+        // What a take-off could not write back, in the take-off's words.
+        {"placeholders in what would be written back", u"100: 10XX \"ab\" ; c\r\n104: 9091?? 01\r\n"_s,
+         u"Done: \r\n100: 1020 6162 ; c\r\n104: 9091?? 01\r\n"_s},
     };
     for (const auto &row : rows) {
         const PatchReading reading = readPatchText(row.patch);

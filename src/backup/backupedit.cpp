@@ -1,7 +1,9 @@
 #include "backupedit.h"
 
 #include "patchformat/addressorder.h"
+#include "patchformat/description.h"
 #include "patchformat/header.h"
+#include "patchformat/scanner.h"
 #include "patchformat/words.h"
 
 #include <algorithm>
@@ -108,7 +110,8 @@ private:
 };
 
 // Why the bytes a record wrote over are not known, if they are not: the
-// first of its old bytes as many as its new ones are written back.
+// first of its old bytes as many as its new ones are written back. What a
+// take-off cannot write back, a fill gives from the flash.
 std::optional<EditFault> unknownOld(const PatchReading &reading, const PatchRecord &record)
 {
     if (record.oldSize == 0)
@@ -126,12 +129,8 @@ std::optional<EditFault> unknownOld(const PatchReading &reading, const PatchReco
 // taken for the patch itself; else first.
 qsizetype titleAt(QStringView text)
 {
-    const qsizetype lineFeed = text.indexOf(u'\n');
-    const QStringView first = lineFeed < 0 ? text : text.first(lineFeed + 1);
-    const QStringView words = first.trimmed();
-    if (words.startsWith(u';') && phoneFirmware(words.sliced(1)))
-        return first.size();
-    return 0;
+    const LineAt first = lineAt(text, 0);
+    return phoneLine(text.first(first.end)) ? std::min(first.next, text.size()) : 0;
 }
 
 // What the text leaves on is ended, so that it ends as it began.
@@ -338,19 +337,27 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Back
         return refused(std::move(faults));
     // What the flash holds when the tool comes to each record: the backup
     // with the records above it written. Where that is the record's own new
-    // bytes, what stood there before is not known.
+    // bytes, what stood there before is not known. Old bytes written as
+    // placeholders are the flash's too, and then both fields are hex.
     BackupImage flash = backup;
     Rewrite rewrite(text);
     bool anyToFill = false;
     for (const PatchRecord &record : reading.records) {
-        if (record.oldSize == 0) {
+        const std::optional<EditFault> unknown = unknownOld(reading, record);
+        if (unknown == EditFault::NoOldBytes || unknown == EditFault::PlaceholderInOld) {
             anyToFill = true;
-            const QByteArrayView there = flash.bytes(record.address, record.newSize);
-            if (there == reading.newBytes(record))
+            if (flash.bytes(record.address, record.newSize) == reading.newBytes(record))
                 faults.push_back({EditFault::AlreadyWritten, record.line});
-            rewrite.copyTo(record.fieldsAt);
-            rewrite.putHex(there);
-            rewrite.put(u' ');
+            if (unknown == EditFault::NoOldBytes) {
+                rewrite.copyTo(record.fieldsAt);
+                rewrite.putHex(flash.bytes(record.address, record.newSize));
+                rewrite.put(u' ');
+            } else {
+                rewrite.replaceFields(record);
+                rewrite.putHex(flash.bytes(record.address, record.oldSize));
+                rewrite.put(u' ');
+                rewrite.putHex(reading.newBytes(record));
+            }
         }
         flash.write(record.address, reading.newBytes(record));
     }

@@ -2,6 +2,7 @@
 
 #include "patchformat/words.h"
 
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -15,8 +16,7 @@ QString lineList(const std::vector<int> &lines)
         numbers += QString::number(lines[i]);
     if (lines.size() > shown)
         return numbers.join(QStringLiteral(", ")) + QStringLiteral(" и ещё %1").arg(lines.size() - shown);
-    const QString last = numbers.takeLast();
-    return numbers.isEmpty() ? last : numbers.join(QStringLiteral(", ")) + QStringLiteral(" и ") + last;
+    return QLocale(QLocale::Russian).createSeparatedList(numbers);
 }
 
 // What the records of one kind of fault are, worded for one or for several.

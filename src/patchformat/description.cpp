@@ -1,6 +1,5 @@
 #include "description.h"
 
-#include "phone.h"
 #include "scanner.h"
 
 namespace {
@@ -23,8 +22,8 @@ bool lineComment(QStringView &line)
     return true;
 }
 
-} // namespace
-
+// `line` without a byte-order mark, read as Unicode or, as the tool reads
+// it, as Windows-1251.
 QStringView withoutByteOrderMark(QStringView line)
 {
     for (const QStringView mark : {QStringView(u"\uFEFF"), QStringView(u"\u043F\u00BB\u0457")}) {
@@ -34,6 +33,16 @@ QStringView withoutByteOrderMark(QStringView line)
     return line;
 }
 
+} // namespace
+
+std::optional<PhoneFirmware> phoneLine(QStringView line)
+{
+    line = withoutByteOrderMark(line).trimmed();
+    if (!lineComment(line))
+        return std::nullopt;
+    return phoneFirmware(line);
+}
+
 QStringList patchDescription(QStringView text, qsizetype lineLength)
 {
     QStringList lines;
@@ -41,12 +50,10 @@ QStringList patchDescription(QStringView text, qsizetype lineLength)
     bool inBlock = false, more = false;
     bool header = false; // the first line names a phone and firmware, as the collection's do
     for (qsizetype start = 0; start < text.size() && !more;) {
-        // Lines end as an append ends them: at CR LF, LF or a CR alone.
-        qsizetype end = start;
-        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        QStringView line = withoutByteOrderMark(text.sliced(start, end - start)).trimmed();
-        start = end + (text.sliced(end).startsWith(u"\r\n") ? 2 : 1);
+        const LineAt at = lineAt(text, start);
+        const QStringView raw = text.sliced(start, at.end - start);
+        QStringView line = withoutByteOrderMark(raw).trimmed();
+        start = at.next;
 
         if (!inBlock && line.startsWith(u"/*")) {
             inBlock = true;
@@ -80,7 +87,7 @@ QStringList patchDescription(QStringView text, qsizetype lineLength)
         for (; blanks > 0; --blanks)
             lines += QString();
         lines += cut(line, lineLength);
-        header = header || (lines.size() == 1 && phoneFirmware(line));
+        header = header || (lines.size() == 1 && phoneLine(raw));
     }
     if (more)
         lines.back() = lines.back().left(lineLength - 1) + u'…';

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "phone.h"
+
 #include <QStringList>
+#include <optional>
 
 inline constexpr int descriptionLines = 15;
 inline constexpr int descriptionLineLength = 100;
@@ -13,6 +16,7 @@ inline constexpr int nameLength = 1000;
 // `lineLength` characters, with an ellipsis where cut.
 QStringList patchDescription(QStringView text, qsizetype lineLength = descriptionLineLength);
 
-// `line` without the byte-order mark a modern editor may put before a file's
-// first line, read as Unicode or, as the tool reads it, as Windows-1251.
-QStringView withoutByteOrderMark(QStringView line);
+// The phone and firmware, where `line` begins a patch of the collection: a
+// comment that names them and nothing else (`;CX70v50`), perhaps after the
+// byte-order mark a modern editor puts before a file's first line.
+std::optional<PhoneFirmware> phoneLine(QStringView line);

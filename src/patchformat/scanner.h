@@ -68,6 +68,19 @@ inline const char16_t *lineCommentEnd(const char16_t *at, const char16_t *end)
     return at;
 }
 
+// The line that starts at `from`: where it ends, and where the next one
+// starts. A line ends at CR LF, LF or a CR alone, as the tool, the text box
+// and an append take it.
+struct LineAt {
+    qsizetype end;
+    qsizetype next;
+};
+inline LineAt lineAt(QStringView text, qsizetype from)
+{
+    const qsizetype end = lineCommentEnd(text.utf16() + from, text.utf16() + text.size()) - text.utf16();
+    return {end, end + (text.sliced(end).startsWith(u"\r\n") ? 2 : 1)};
+}
+
 class Scanner
 {
 public:
