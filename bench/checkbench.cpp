@@ -68,7 +68,7 @@ void writeBackup(const QString &path, qint64 size, QStringView text)
 // where one is in use.
 QString check(QStringView text, const Backup *backup)
 {
-    const PatchReading reading = readPatchText(text);
+    const PatchReading reading = readPatchText(text, backup ? RecordBytes::Kept : RecordBytes::Counted);
     std::vector<WarningItem> items;
     if (backup) {
         if (const Status failure = checkAgainstBackup(*backup, reading, items))

@@ -193,6 +193,15 @@ BackupImage asThePatchLeavesIt(const PatchReading &reading)
 // Whether two of these records write a byte in common.
 bool shareBytes(const PatchReading &reading, const std::vector<std::size_t> &records)
 {
+    qint64 reached = 0;
+    bool inOrder = true;
+    for (std::size_t n = 0; n < records.size() && inOrder; ++n) {
+        const PatchRecord &record = reading.records[records[n]];
+        inOrder = record.address >= reached;
+        reached = qint64(record.address) + record.newSize;
+    }
+    if (inOrder)
+        return false;
     std::vector<std::pair<qint64, qint64>> written;
     written.reserve(records.size());
     for (const std::size_t i : records)
@@ -253,30 +262,68 @@ QString swappedInReverse(QStringView text, const PatchReading &reading, const st
     return rewrite.take();
 }
 
-// The take-off read as the tool reads it and written into `flash`, the flash
-// as the patch leaves it: the first record taken off whose bytes do not come
-// back as they were before the patch, if one does not.
-std::optional<std::size_t> notGivenBack(const QString &offText, const PatchReading &reading,
-                                        const std::vector<std::size_t> &off, const BackupImage &flash)
+// The records of a take-off, in the order its text gives them: each expects
+// what the record it undoes wrote, and writes back what that one found.
+PatchReading takenOff(const PatchReading &reading, const std::vector<std::size_t> &off, bool lastFirst)
 {
-    const PatchReading offReading = readPatchText(offText);
-    const PatchMatch offMatch = matchPatch(offReading, flash);
-    BackupImage given = flash, before = flash;
-    writeText(offReading, given);
-    for (auto i = off.rbegin(); i != off.rend(); ++i) {
-        const PatchRecord &record = reading.records[*i];
-        before.write(record.address, reading.oldBytes(record).first(record.newSize));
+    PatchReading taken;
+    taken.records.reserve(off.size());
+    qsizetype size = 0;
+    for (const std::size_t i : off)
+        size += 2 * reading.records[i].newSize;
+    // Through a pointer: an append per field cost more than the rest.
+    taken.bytes.resize(size);
+    char *const bytes = taken.bytes.data();
+    qsizetype at = 0;
+    for (std::size_t n = 0; n < off.size(); ++n) {
+        const PatchRecord &record = reading.records[off[lastFirst ? off.size() - 1 - n : n]];
+        PatchRecord undo{record.line, record.address, record.newSize, record.newSize, at + record.newSize, at};
+        std::memcpy(bytes + at, reading.bytes.constData() + record.newAt, std::size_t(record.newSize));
+        std::memcpy(bytes + at + record.newSize, reading.bytes.constData() + record.oldAt, std::size_t(record.newSize));
+        at += 2 * record.newSize;
+        taken.records.push_back(undo);
     }
-    const bool written = offReading.records.size() == off.size()
-        && std::none_of(offMatch.records.begin(), offMatch.records.end(), atFault);
-    for (const std::size_t i : off) {
-        const PatchRecord &record = reading.records[i];
-        if (!written || given.bytes(record.address, record.newSize) != before.bytes(record.address, record.newSize))
-            return i;
+    return taken;
+}
+
+// The take-off written into `flash`, the flash as the patch leaves it, as the
+// tool writes it: the first of its records that does not fit there, or whose
+// bytes do not come back as they were before the patch, if one does not.
+std::optional<int> notGivenBack(const PatchReading &taken, const BackupImage &flash)
+{
+    const PatchMatch match = matchPatch(taken, flash);
+    for (std::size_t i = 0; i < taken.records.size(); ++i) {
+        if (atFault(match.records[i]))
+            return taken.records[i].line;
     }
-    // Nothing written elsewhere either.
-    if (!(given == before))
-        return off.front();
+    // Only the bytes it writes, each range once.
+    std::vector<FileRange> ranges;
+    for (const PatchRecord &record : taken.records)
+        ranges.push_back({record.address, record.newSize});
+    sortByAddress(ranges, [](const FileRange &a, const FileRange &b) { return a.at < b.at; });
+    BackupImage given(flash.size());
+    for (std::size_t i = 0; i < ranges.size();) {
+        qint64 end = ranges[i].at + ranges[i].length;
+        std::size_t next = i + 1;
+        for (; next < ranges.size() && ranges[next].at <= end; ++next)
+            end = std::max(end, ranges[next].at + ranges[next].length);
+        given.add(ranges[i].at, flash.bytes(ranges[i].at, end - ranges[i].at).toByteArray());
+        i = next;
+    }
+    BackupImage before = given;
+    writeText(taken, given);
+    // Before the patch, each byte held what the first record to write it
+    // found: written back last first.
+    std::vector<const PatchRecord *> byLine;
+    for (const PatchRecord &record : taken.records)
+        byLine.push_back(&record);
+    std::stable_sort(byLine.begin(), byLine.end(), [](const PatchRecord *a, const PatchRecord *b) { return a->line > b->line; });
+    for (const PatchRecord *record : byLine)
+        before.write(record->address, taken.newBytes(*record));
+    for (const PatchRecord *record : byLine) {
+        if (given.bytes(record->address, record->newSize) != before.bytes(record->address, record->newSize))
+            return record->line;
+    }
     return std::nullopt;
 }
 
@@ -300,6 +347,7 @@ PatchEdit takeOffText(QStringView text, const PatchReading &reading, const Backu
     const BackupImage flash = backup ? *backup : asThePatchLeavesIt(reading);
     const PatchMatch match = matchPatch(reading, flash);
     std::vector<std::size_t> off;
+    off.reserve(reading.records.size());
     for (std::size_t i = 0; i < reading.records.size(); ++i) {
         const PatchRecord &record = reading.records[i];
         // Bytes that happen to be there are no patch to take off.
@@ -316,11 +364,15 @@ PatchEdit takeOffText(QStringView text, const PatchReading &reading, const Backu
         return refused(std::move(faults));
     if (off.empty())
         return {EditOutcome::NothingOnPhone, {}, {}};
-    const QString offText = shareBytes(reading, off) ? swappedInReverse(text, reading, off, name)
-                                                     : swappedInPlace(text, reading, off, name);
-    if (const std::optional<std::size_t> wrong = notGivenBack(offText, reading, off, flash))
-        return refused({{EditFault::NotGivenBack, reading.records[*wrong].line}});
-    return {EditOutcome::Done, offText, {}};
+    // Where no two records taken off share a byte, each was chosen for the
+    // bytes it wrote standing in the flash, which no other touches: undone,
+    // it gives back what its record found by its making. Where some do, the
+    // order decides, and the take-off is written into the flash as the tool
+    // writes it before anything is appended.
+    const bool lastFirst = match.shared && shareBytes(reading, off);
+    if (const std::optional<int> line = lastFirst ? notGivenBack(takenOff(reading, off, true), flash) : std::nullopt)
+        return refused({{EditFault::NotGivenBack, *line}});
+    return {EditOutcome::Done, lastFirst ? swappedInReverse(text, reading, off, name) : swappedInPlace(text, reading, off, name), {}};
 }
 
 PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const BackupImage &backup)
@@ -336,30 +388,45 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Back
     if (!faults.empty())
         return refused(std::move(faults));
     // What the flash holds when the tool comes to each record: the backup
-    // with the records above it written. Where that is the record's own new
-    // bytes, what stood there before is not known. Old bytes written as
-    // placeholders are the flash's too, and then both fields are hex.
+    // with the records above it written, where records share bytes. Where
+    // that is the record's own new bytes, what stood there before is not
+    // known. Old bytes written as placeholders are the flash's too, and then
+    // both fields are hex.
+    const bool meet = match.shared;
     BackupImage flash = backup;
+    PatchReading filled;
+    if (meet)
+        filled = reading;
     Rewrite rewrite(text);
     bool anyToFill = false;
-    for (const PatchRecord &record : reading.records) {
+    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+        const PatchRecord &record = reading.records[i];
         const std::optional<EditFault> unknown = unknownOld(reading, record);
         if (unknown == EditFault::NoOldBytes || unknown == EditFault::PlaceholderInOld) {
             anyToFill = true;
-            if (flash.bytes(record.address, record.newSize) == reading.newBytes(record))
+            const qsizetype size = std::max(record.oldSize, record.newSize);
+            const QByteArrayView there = flash.bytes(record.address, size);
+            // Alone, a record finds the backup as it stands, as the model does.
+            if (meet ? there.first(record.newSize) == reading.newBytes(record) : match.records[i] == RecordState::Applied)
                 faults.push_back({EditFault::AlreadyWritten, record.line});
             if (unknown == EditFault::NoOldBytes) {
                 rewrite.copyTo(record.fieldsAt);
-                rewrite.putHex(flash.bytes(record.address, record.newSize));
+                rewrite.putHex(there);
                 rewrite.put(u' ');
             } else {
                 rewrite.replaceFields(record);
-                rewrite.putHex(flash.bytes(record.address, record.oldSize));
+                rewrite.putHex(there);
                 rewrite.put(u' ');
                 rewrite.putHex(reading.newBytes(record));
             }
+            if (meet) {
+                filled.records[i].oldAt = filled.bytes.size();
+                filled.records[i].oldSize = size;
+                filled.bytes += there;
+            }
         }
-        flash.write(record.address, reading.newBytes(record));
+        if (meet)
+            flash.write(record.address, reading.newBytes(record));
     }
     if (!faults.empty())
         return refused(std::move(faults));
@@ -367,18 +434,16 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Back
         Rewrite asItStands(text);
         return {EditOutcome::AllHaveOldBytes, asItStands.finish(), {}};
     }
-    const QString filled = rewrite.finish();
-    // Read back, it must fit and write just what the patch writes.
-    const PatchReading filledReading = readPatchText(filled);
-    const PatchMatch filledMatch = matchPatch(filledReading, backup);
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
-        const PatchRecord &record = reading.records[i];
-        if (i >= filledReading.records.size() || atFault(filledMatch.records[i])
-            || filledReading.records[i].address != record.address
-            || filledReading.newBytes(filledReading.records[i]) != reading.newBytes(record))
-            return refused({{EditFault::NotGivenBack, record.line}});
+    // With its old bytes, the patch must fit the backup as the tool writes
+    // it. Where no records meet, each was given the backup's own bytes there.
+    if (meet) {
+        const PatchMatch filledMatch = matchPatch(filled, backup);
+        for (std::size_t i = 0; i < filled.records.size(); ++i) {
+            if (atFault(filledMatch.records[i]))
+                return refused({{EditFault::NotGivenBack, filled.records[i].line}});
+        }
     }
-    return {EditOutcome::Done, filled, {}};
+    return {EditOutcome::Done, rewrite.finish(), {}};
 }
 
 std::vector<RecordFault> writeRecords(const PatchReading &reading, QByteArray &flash)

@@ -97,35 +97,25 @@ PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)
         return qint64(record.address) + record.length() <= backup.size() ? backup.bytes(record.address, record.length())
                                                                          : QByteArrayView();
     };
-    // A record past the flash's end is neither checked nor written.
-    std::vector<bool> outside;
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
-        if (foundFor(reading.records[i]).size() != reading.records[i].length()) {
-            outside.resize(reading.records.size());
-            outside[i] = true;
+    RecordsMeet meet = recordsMeet(reading);
+    // A record past the flash's end is neither checked nor written: records
+    // that share bytes with one meet again without it.
+    if (!meet.sharedOf.empty()) {
+        std::vector<bool> outside;
+        for (std::size_t i = 0; i < reading.records.size(); ++i) {
+            if (meet.sharedOf[i] && foundFor(reading.records[i]).size() != reading.records[i].length()) {
+                outside.resize(reading.records.size());
+                outside[i] = true;
+            }
         }
+        if (!outside.empty())
+            meet = recordsMeet(reading, outside);
     }
-    const RecordsMeet meet = recordsMeet(reading, outside);
+    match.shared = !meet.sharedOf.empty();
     match.records.reserve(reading.records.size());
     std::optional<std::size_t> firstMismatch, firstOutside, firstRewritten;
     bool applied = false, fits = false;
-    auto meeting = meet.meetings.begin();
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
-        const PatchRecord &record = reading.records[i];
-        while (meeting != meet.meetings.end() && meeting->record < i)
-            ++meeting;
-        const QByteArrayView found = foundFor(record);
-        RecordState state;
-        if (!outside.empty() && outside[i]) {
-            state = RecordState::Outside;
-        } else if (meeting != meet.meetings.end() && meeting->record == i && meeting->meeting == Meeting::Contradicts) {
-            state = RecordState::Rewritten;
-            match.contradictions.push_back(*meeting);
-        } else if (!meet.sharedOf.empty() && meet.sharedOf[i]) {
-            state = among(record, meet.shared[*meet.sharedOf[i]], found.data());
-        } else {
-            state = alone(reading, record, found.data());
-        }
+    const auto tally = [&](std::size_t i, RecordState state) {
         match.records.push_back(state);
         applied = applied || state == RecordState::Applied;
         fits = fits || state == RecordState::Fits;
@@ -135,6 +125,30 @@ PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)
             firstOutside = i;
         if (state == RecordState::Rewritten && !firstRewritten)
             firstRewritten = i;
+    };
+    // Mostly no two records meet, and each is judged on its own.
+    auto meeting = meet.meetings.begin();
+    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+        const PatchRecord &record = reading.records[i];
+        const QByteArrayView found = foundFor(record);
+        if (found.size() != record.length()) {
+            tally(i, RecordState::Outside);
+            continue;
+        }
+        if (match.shared) {
+            while (meeting != meet.meetings.end() && meeting->record < i)
+                ++meeting;
+            if (meeting != meet.meetings.end() && meeting->record == i && meeting->meeting == Meeting::Contradicts) {
+                match.contradictions.push_back(*meeting);
+                tally(i, RecordState::Rewritten);
+                continue;
+            }
+            if (meet.sharedOf[i]) {
+                tally(i, among(record, meet.shared[*meet.sharedOf[i]], found.data()));
+                continue;
+            }
+        }
+        tally(i, alone(reading, record, found.data()));
     }
     if (firstRewritten) {
         match.state = PatchState::Contradictory;

@@ -30,6 +30,7 @@ struct PatchMatch {
     std::optional<std::size_t> atFault;
     // Each Rewritten record, with the earlier one it is at odds with.
     std::vector<RecordMeeting> contradictions;
+    bool shared = false; // some records touch a byte in common
 };
 
 // A patch finds, at each byte, what the first of its records to touch it

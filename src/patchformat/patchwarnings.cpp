@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace {
@@ -171,105 +172,150 @@ std::vector<Overlap> findOverlaps(const std::vector<PatchRecord> &records)
     return overlaps;
 }
 
-QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more)
+namespace {
+
+// Everything to say before a hand-over, in the order of its lines; words are
+// only given to what is shown.
+class Said
 {
-    std::vector<Overlap> overlaps = findOverlaps(reading.records);
-    const std::vector<RecordMeeting> meetings = recordsMeet(reading).meetings;
-    std::vector<WarningItem> patchItems;
-    std::vector<WarningItem> contradictions;
-    if (!overlaps.empty() || !meetings.empty()) {
-        // Records of two patches of the collection are said as the pair, once.
-        const std::vector<HeaderAt> headers = headersInText(text);
+public:
+    Said(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more)
+        : m_text(text)
+        , m_reading(reading)
+        , m_more(more)
+        , m_overlaps(findOverlaps(reading.records))
+    {
+        meetings();
+        m_left = inForce(reading, false);
+        m_said.reserve(m_overlaps.size() + m_patchItems.size() + m_left.size() + reading.findings.size() + more.size());
+        for (std::size_t i = 0; i < m_overlaps.size(); ++i)
+            m_said.push_back({m_overlaps[i].firstLine, Source::Overlap, i, Weight::Fault});
+        for (std::size_t i = 0; i < m_patchItems.size(); ++i)
+            m_said.push_back({m_patchItems[i].line, Source::PatchOverlap, i, m_patchItems[i].onlyInforms ? Weight::Informs : Weight::Fault});
+        for (std::size_t i = 0; i < m_left.size(); ++i)
+            m_said.push_back({m_left[i].line, Source::InForce, i, Weight::Fault});
+        for (std::size_t i = 0; i < reading.findings.size(); ++i)
+            m_said.push_back({reading.findings[i].line, Source::Finding, i,
+                              severity(reading.findings[i].kind) == Severity::Doubt ? Weight::Doubt : Weight::Fault});
+        for (std::size_t i = 0; i < more.size(); ++i)
+            m_said.push_back({more[i].line, Source::More, i, more[i].onlyInforms ? Weight::Informs : Weight::Fault});
+        std::stable_sort(m_said.begin(), m_said.end(), [](const Item &a, const Item &b) { return a.line < b.line; });
+    }
+
+    std::size_t size() const { return m_said.size(); }
+    int line(std::size_t i) const { return m_said[i].line; }
+    Weight weight(std::size_t i) const { return m_said[i].weight; }
+    // How the tool will take the text, as the worst of what is said shows.
+    Weight worst() const
+    {
+        Weight worst = Weight::Informs;
+        for (const Item &item : m_said)
+            worst = std::min(worst, item.weight);
+        return worst;
+    }
+
+    QString words(std::size_t i) const
+    {
+        const Item &s = m_said[i];
+        switch (s.source) {
+        case Source::Overlap: {
+            const Overlap &o = m_overlaps[s.index];
+            return QStringLiteral("патчи в строках %1 и %2 пишут %3 %4: оставьте один из них")
+                .arg(o.firstLine)
+                .arg(o.secondLine)
+                .arg(o.from == o.to ? sameBytes(1) : QStringLiteral("в одни и те же байты"), byteRange(o.from, o.to));
+        }
+        case Source::PatchOverlap:
+            return m_patchItems[s.index].text;
+        case Source::InForce:
+            return m_left[s.index].text;
+        case Source::Finding:
+            return findingWords(m_reading.findings[s.index], m_text);
+        case Source::More:
+            return m_more[s.index].text;
+        }
+        return {};
+    }
+
+private:
+    enum class Source { Overlap, PatchOverlap, InForce, Finding, More };
+    struct Item {
+        int line;
+        Source source;
+        std::size_t index;
+        Weight weight;
+    };
+
+    // Where records meet, their bytes tell a chain from a fault: a reading
+    // that only counted them is read again then. Records of two patches of
+    // the collection are said as the pair, once. A record that expects what
+    // one above it left was meant so; one that expects something else and
+    // shares no byte written with the other is said on its own.
+    void meetings()
+    {
+        const std::vector<RecordMeeting> meetings = !m_reading.bytes.isEmpty() ? recordsMeet(m_reading).meetings
+            : m_overlaps.empty()                                                ? std::vector<RecordMeeting>()
+                                                                                : recordsMeet(readPatchText(m_text)).meetings;
+        if (m_overlaps.empty() && meetings.empty())
+            return;
+        const std::vector<HeaderAt> headers = headersInText(m_text);
         const auto ofTwoPatches = [&](int firstLine, int secondLine) {
             const std::optional<std::size_t> a = patchAt(headers, firstLine), b = patchAt(headers, secondLine);
             return a && b && *a != *b;
         };
-        // A record that expects what one above it left was meant so; one
-        // that expects something else and shares no byte written with the
-        // other is said on its own.
-        const auto meetingOf = [&](int line) -> const RecordMeeting * {
-            const auto record = std::lower_bound(reading.records.begin(), reading.records.end(), line,
-                                                 [](const PatchRecord &r, int l) { return r.line < l; });
-            const auto m = std::lower_bound(meetings.begin(), meetings.end(), std::size_t(record - reading.records.begin()),
-                                            [](const RecordMeeting &m, std::size_t r) { return m.record < r; });
-            return m != meetings.end() && reading.records[m->record].line == line ? &*m : nullptr;
-        };
-        std::erase_if(overlaps, [&](const Overlap &o) {
-            const RecordMeeting *m = meetingOf(o.secondLine);
-            return ofTwoPatches(o.firstLine, o.secondLine) || (m && m->meeting == Meeting::Follows);
+        std::map<int, const RecordMeeting *> byLine;
+        for (const RecordMeeting &m : meetings)
+            byLine.emplace(m_reading.records[m.record].line, &m);
+        std::erase_if(m_overlaps, [&](const Overlap &o) {
+            const auto m = byLine.find(o.secondLine);
+            return ofTwoPatches(o.firstLine, o.secondLine) || (m != byLine.end() && m->second->meeting == Meeting::Follows);
         });
+        std::set<int> saidAsOverlap;
+        for (const Overlap &o : m_overlaps)
+            saidAsOverlap.insert(o.secondLine);
+        m_patchItems = patchOverlapItems(findPatchOverlaps(m_reading.records, headers), headers, m_reading, meetings);
         for (const RecordMeeting &m : meetings) {
-            const int line = reading.records[m.record].line, earlier = reading.records[m.earlier].line;
-            const bool saidAsOverlap = std::any_of(overlaps.begin(), overlaps.end(), [&](const Overlap &o) { return o.secondLine == line; });
-            if (m.meeting == Meeting::Contradicts && !ofTwoPatches(earlier, line) && !saidAsOverlap)
-                contradictions.push_back({line, contradictionWords(line, earlier, m.written) + QStringLiteral(": прошивальщик её не запишет")});
+            const int line = m_reading.records[m.record].line, earlier = m_reading.records[m.earlier].line;
+            if (m.meeting == Meeting::Contradicts && !ofTwoPatches(earlier, line) && !saidAsOverlap.contains(line))
+                m_patchItems.push_back({line, contradictionWords(line, earlier, m.written) + QStringLiteral(": прошивальщик её не запишет")});
         }
-        patchItems = patchOverlapItems(findPatchOverlaps(reading.records, headers), headers, reading, meetings);
-        patchItems.insert(patchItems.end(), contradictions.begin(), contradictions.end());
     }
-    const std::vector<InForce> left = inForce(reading, false);
-    // Everything to say in the order of its line; only the shown ones are written out.
-    enum class Source { Overlap, PatchOverlap, InForce, Finding, More };
-    struct Said {
-        int line;
-        Source source;
-        std::size_t index;
-    };
-    std::vector<Said> said;
-    said.reserve(overlaps.size() + patchItems.size() + left.size() + reading.findings.size() + more.size());
-    // How the tool will take the text, as the worst of what is said shows.
-    enum class Reading { AsMeant, MaybeOtherwise, Otherwise };
-    const bool patchesAsMeant = std::all_of(patchItems.begin(), patchItems.end(), [](const WarningItem &i) { return i.onlyInforms; });
-    Reading will = overlaps.empty() && patchesAsMeant && left.empty() ? Reading::AsMeant : Reading::Otherwise;
-    for (std::size_t i = 0; i < overlaps.size(); ++i)
-        said.push_back({overlaps[i].firstLine, Source::Overlap, i});
-    for (std::size_t i = 0; i < patchItems.size(); ++i)
-        said.push_back({patchItems[i].line, Source::PatchOverlap, i});
-    for (std::size_t i = 0; i < left.size(); ++i)
-        said.push_back({left[i].line, Source::InForce, i});
-    for (std::size_t i = 0; i < reading.findings.size(); ++i) {
-        said.push_back({reading.findings[i].line, Source::Finding, i});
-        will = std::max(will, severity(reading.findings[i].kind) == Severity::Doubt ? Reading::MaybeOtherwise : Reading::Otherwise);
-    }
-    for (std::size_t i = 0; i < more.size(); ++i) {
-        said.push_back({more[i].line, Source::More, i});
-        if (!more[i].onlyInforms)
-            will = Reading::Otherwise;
-    }
-    if (said.empty())
-        return {};
-    std::stable_sort(said.begin(), said.end(), [](const Said &a, const Said &b) { return a.line < b.line; });
 
+    QStringView m_text;
+    const PatchReading &m_reading;
+    const std::vector<WarningItem> &m_more;
+    std::vector<Overlap> m_overlaps;
+    std::vector<WarningItem> m_patchItems; // of patches, and records at odds
+    std::vector<InForce> m_left;
+    std::vector<Item> m_said;
+};
+
+} // namespace
+
+std::vector<Notice> handoverNotices(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more)
+{
+    const Said said(text, reading, more);
+    std::vector<Notice> notices;
+    notices.reserve(said.size());
+    for (std::size_t i = 0; i < said.size(); ++i)
+        notices.push_back({said.line(i), said.words(i), said.weight(i)});
+    return notices;
+}
+
+QString handoverWarning(QStringView text, const PatchReading &reading, const std::vector<WarningItem> &more)
+{
+    const Said said(text, reading, more);
+    if (said.size() == 0)
+        return {};
     QStringList lines;
-    for (std::size_t i = 0; i < said.size() && i < shownItems; ++i) {
-        const Said &s = said[i];
-        switch (s.source) {
-        case Source::Overlap:
-            lines += bullet(QStringLiteral("патчи в строках %1 и %2 пишут %3 %4: оставьте один из них")
-                                .arg(overlaps[s.index].firstLine)
-                                .arg(overlaps[s.index].secondLine)
-                                .arg(overlaps[s.index].from == overlaps[s.index].to ? sameBytes(1) : QStringLiteral("в одни и те же байты"),
-                                     byteRange(overlaps[s.index].from, overlaps[s.index].to)));
-            break;
-        case Source::PatchOverlap:
-            lines += bullet(patchItems[s.index].text);
-            break;
-        case Source::InForce:
-            lines += bullet(left[s.index].text);
-            break;
-        case Source::Finding:
-            lines += bullet(findingWords(reading.findings[s.index], text));
-            break;
-        case Source::More:
-            lines += bullet(more[s.index].text);
-            break;
-        }
-    }
+    for (std::size_t i = 0; i < said.size() && i < shownItems; ++i)
+        lines += bullet(said.words(i));
     if (said.size() > shownItems)
         lines += QStringLiteral("и ещё %1").arg(said.size() - shownItems);
-    const QString lead = will == Reading::Otherwise ? QStringLiteral("Прошивальщик запишет этот патч не так, как задумано:")
-        : will == Reading::MaybeOtherwise ? QStringLiteral("Прошивальщик может прочесть этот патч не так, как задумано:")
-                                          : QStringLiteral("Прошивальщик запишет этот патч как задумано, но обратите внимание:");
+    const Weight worst = said.worst();
+    const QString lead = worst == Weight::Fault ? QStringLiteral("Прошивальщик запишет этот патч не так, как задумано:")
+        : worst == Weight::Doubt                ? QStringLiteral("Прошивальщик может прочесть этот патч не так, как задумано:")
+                                                : QStringLiteral("Прошивальщик запишет этот патч как задумано, но обратите внимание:");
     return QStringLiteral("%1\n\n%2\n\nПередать его всё равно?").arg(lead, lines.join(u'\n'));
 }
 

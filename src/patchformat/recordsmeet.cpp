@@ -87,6 +87,11 @@ void walk(const PatchReading &reading, std::vector<std::size_t> &group, qint64 f
 
 RecordsMeet recordsMeet(const PatchReading &reading, const std::vector<bool> &leftOut)
 {
+    // Mostly records come in the order of their addresses, apart: then no
+    // two meet, and nothing need be sorted or kept.
+    RecordsMeet meet;
+    if (leftOut.empty() && apartInOrder(reading.records))
+        return meet;
     struct Piece {
         qint64 from;
         qint64 end;
@@ -100,7 +105,6 @@ RecordsMeet recordsMeet(const PatchReading &reading, const std::vector<bool> &le
             pieces.push_back({record.address, record.address + record.length(), i});
     }
     sortByAddress(pieces, [](const Piece &a, const Piece &b) { return a.from < b.from || (a.from == b.from && a.record < b.record); });
-    RecordsMeet meet;
     std::vector<std::size_t> group;
     for (std::size_t first = 0, next = 0; first < pieces.size(); first = next) {
         qint64 end = pieces[first].end;

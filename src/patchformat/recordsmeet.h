@@ -54,3 +54,16 @@ struct RecordsMeet {
 // of the collection has one. Where `leftOut` says so, a record is neither
 // checked nor written, as one past the flash's end.
 RecordsMeet recordsMeet(const PatchReading &reading, const std::vector<bool> &leftOut = {});
+
+// Whether the records come in the order of their addresses, none touching a
+// byte of the one before: then no two meet.
+inline bool apartInOrder(const std::vector<PatchRecord> &records)
+{
+    qint64 reached = 0;
+    for (const PatchRecord &record : records) {
+        if (record.address < reached)
+            return false;
+        reached = qint64(record.address) + record.length();
+    }
+    return true;
+}

@@ -428,7 +428,8 @@ void MainWindow::clearPatch()
 void MainWindow::handOver()
 {
     const QString text = m_patchText->text();
-    const PatchReading reading = readPatchText(text);
+    // Bytes are compared only with a backup.
+    const PatchReading reading = readPatchText(text, m_backup ? RecordBytes::Kept : RecordBytes::Counted);
     std::vector<WarningItem> more;
     if (m_backup) {
         if (const Status failure = checkAgainstBackup(*m_backup, reading, more)) {
