@@ -1,5 +1,6 @@
 #include "patchformat/description.h"
 #include "patchformat/findingwords.h"
+#include "patchformat/livereading.h"
 #include "patchformat/patchreader.h"
 #include "patchformat/patchreader_p.h"
 #include "patchformat/patchwarnings.h"
@@ -9,6 +10,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <random>
 #include "support/printers.h"
 
 #include <gtest/gtest.h>
@@ -64,9 +66,12 @@ struct Row {
 
 void expectReadings(std::initializer_list<Row> rows)
 {
+    // Each row an edit of the one before, read again only where it changed.
+    LiveReading live;
     for (const Row &row : rows) {
         const PatchReading reading = readPatchText(row.text);
         EXPECT_EQ(summary(reading), row.read) << row.name;
+        EXPECT_EQ(live.read(row.text), reading) << row.name;
         // Plain records take a quicker way, which must change nothing.
         EXPECT_EQ(reading, readPatchTextInFull(row.text)) << row.name;
         EXPECT_EQ(readPatchText(row.text, RecordBytes::Counted), readPatchTextInFull(row.text, RecordBytes::Counted))
@@ -265,6 +270,36 @@ TEST(PatchReader, KnowsWhatIsInForceAtTheEnd)
         EXPECT_EQ(reading.offset, c.offset) << c.text.toStdString();
         EXPECT_EQ(reading.offsetLine, c.offsetLine) << c.text.toStdString();
         EXPECT_EQ(QList<int>(reading.pragmaLine.begin(), reading.pragmaLine.end()), c.pragmaLines) << c.text.toStdString();
+    }
+}
+
+// Typed, pasted and deleted at random, a text of patches reads as read from
+// scratch: whatever is left on, a comment opened, a line end cut in two.
+TEST(LiveReading, ReadsAsFromScratchAfterAnyEdit)
+{
+    const QStringList pieces = {
+        u"\r\n;CX70v50\r\n;Часы\r\n100: 01 02\r\n101: 0203 0405 ; c\r\n"_s,
+        u"\r\n+A0000000\r\n123456: 01\r\n+0\r\n"_s,
+        u"\r\n#pragma enable old_equal_ff\r\n300: AABB\r\n#pragma disable old_equal_ff\r\n"_s,
+        u"\r\n/* comment\r\n\r\n spanning */\r\n200: \"ab\" XX\r\n"_s,
+        u"\r\n\r\n"_s, u"\r\n"_s, u"\n"_s, u"\r"_s, u"/*"_s, u"*/"_s, u"+10\r\n"_s, u"#pragma disable undo\r\n"_s,
+        u"1F0: 00\\\r\n11 2233\r\n"_s, u"xyz"_s, u" "_s, u"\""_s, u"5"_s,
+    };
+    std::mt19937 random(7);
+    QString text;
+    for (int p = 0; p < 12; ++p)
+        text += pieces[int(random() % 3)];
+    LiveReading live;
+    for (int step = 0; step < 600; ++step) {
+        const qsizetype at = text.isEmpty() ? 0 : qsizetype(random() % quint32(text.size() + 1));
+        // Most edits are a few characters, as typed.
+        if (random() % 3 == 0 && !text.isEmpty())
+            text.remove(at, 1 + qsizetype(random() % 12));
+        else if (random() % 4 == 0)
+            text.insert(at, QChar(u"0A; \r\n"[random() % 6]));
+        else
+            text.insert(at, pieces[int(random() % pieces.size())]);
+        ASSERT_EQ(live.read(text), readPatchText(text)) << "step " << step;
     }
 }
 

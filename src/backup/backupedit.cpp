@@ -381,7 +381,7 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Back
         return {EditOutcome::NoRecords, {}, {}};
     const PatchMatch match = matchPatch(reading, backup);
     std::vector<RecordFault> faults;
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+    for (std::size_t i = 0; match.atFault && i < reading.records.size(); ++i) {
         if (const std::optional<RecordFault> fault = faultOf(reading, match, i))
             faults.push_back(*fault);
     }

@@ -1,5 +1,7 @@
 #include "flashmodel.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -112,54 +114,45 @@ PatchMatch matchPatch(const PatchReading &reading, const BackupImage &backup)
             meet = recordsMeet(reading, outside);
     }
     match.shared = !meet.sharedOf.empty();
-    match.records.reserve(reading.records.size());
-    std::optional<std::size_t> firstMismatch, firstOutside, firstRewritten;
-    bool applied = false, fits = false;
-    const auto tally = [&](std::size_t i, RecordState state) {
-        match.records.push_back(state);
-        applied = applied || state == RecordState::Applied;
-        fits = fits || state == RecordState::Fits;
-        if (state == RecordState::DoesNotFit && !firstMismatch)
-            firstMismatch = i;
-        if (state == RecordState::Outside && !firstOutside)
-            firstOutside = i;
-        if (state == RecordState::Rewritten && !firstRewritten)
-            firstRewritten = i;
-    };
     // Mostly no two records meet, and each is judged on its own.
     auto meeting = meet.meetings.begin();
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+    const auto stateOf = [&](std::size_t i) {
         const PatchRecord &record = reading.records[i];
         const QByteArrayView found = foundFor(record);
-        if (found.size() != record.length()) {
-            tally(i, RecordState::Outside);
-            continue;
-        }
+        if (found.size() != record.length())
+            return RecordState::Outside;
         if (match.shared) {
             while (meeting != meet.meetings.end() && meeting->record < i)
                 ++meeting;
             if (meeting != meet.meetings.end() && meeting->record == i && meeting->meeting == Meeting::Contradicts) {
                 match.contradictions.push_back(*meeting);
-                tally(i, RecordState::Rewritten);
-                continue;
+                return RecordState::Rewritten;
             }
-            if (meet.sharedOf[i]) {
-                tally(i, among(record, meet.shared[*meet.sharedOf[i]], found.data()));
-                continue;
-            }
+            if (meet.sharedOf[i])
+                return among(record, meet.shared[*meet.sharedOf[i]], found.data());
         }
-        tally(i, alone(reading, record, found.data()));
+        return alone(reading, record, found.data());
+    };
+    match.records.resize(reading.records.size());
+    std::array<std::size_t, int(RecordState::Rewritten) + 1> counts{};
+    for (std::size_t i = 0; i < reading.records.size(); ++i) {
+        match.records[i] = stateOf(i);
+        ++counts[int(match.records[i])];
     }
-    if (firstRewritten) {
+    const auto first = [&](RecordState state) {
+        return std::size_t(std::find(match.records.begin(), match.records.end(), state) - match.records.begin());
+    };
+    if (counts[int(RecordState::Rewritten)]) {
         match.state = PatchState::Contradictory;
-        match.atFault = firstRewritten;
-    } else if (firstMismatch) {
+        match.atFault = first(RecordState::Rewritten);
+    } else if (counts[int(RecordState::DoesNotFit)]) {
         match.state = PatchState::DoesNotFit;
-        match.atFault = firstMismatch;
-    } else if (firstOutside) {
+        match.atFault = first(RecordState::DoesNotFit);
+    } else if (counts[int(RecordState::Outside)]) {
         match.state = PatchState::Outside;
-        match.atFault = firstOutside;
+        match.atFault = first(RecordState::Outside);
     } else {
+        const bool fits = counts[int(RecordState::Fits)] > 0, applied = counts[int(RecordState::Applied)] > 0;
         match.state = !fits ? PatchState::Applied : !applied ? PatchState::NotApplied : PatchState::PartlyApplied;
     }
     return match;
