@@ -93,6 +93,38 @@ QString patchStateWords(const PatchReading &reading, const PatchMatch &match, co
     return {};
 }
 
+QString recordWords(const PatchReading &reading, const PatchRecord &record, RecordState state, const BackupImage &backup,
+                    const QString &backupName)
+{
+    QString said;
+    switch (state) {
+    case RecordState::Applied:
+        said = QStringLiteral("Запись уже есть в копии прошивки %1.").arg(backupName);
+        break;
+    case RecordState::Fits:
+        said = QStringLiteral("Записи нет в копии прошивки %1, и она к ней подходит.").arg(backupName);
+        break;
+    case RecordState::Unchanged:
+        said = QStringLiteral("Запись ничего не меняет в копии прошивки %1: там уже то, что она оставит.").arg(backupName);
+        break;
+    case RecordState::DoesNotFit:
+        said = QStringLiteral("Запись не подходит к копии прошивки %1: не прошивайте её.").arg(backupName);
+        break;
+    case RecordState::Outside:
+        return QStringLiteral("Запись пишет по адресу %1, за концом копии прошивки %2 (%3).")
+            .arg(addressText(record.address), backupName, backupSize(backup.size()));
+    case RecordState::Rewritten:
+        break; // said by what the text alone says
+    }
+    const QString expects = record.oldSize > 0 ? QStringLiteral("ждёт %1, ").arg(expectedBytes(reading, record))
+                                               : QStringLiteral("старых байтов не даёт, ");
+    const QString bytes = QStringLiteral("По адресу %1 %2пишет %3;\nв копии прошивки там %4.")
+                              .arg(addressText(record.address), expects,
+                                   shownBytes(reading.newBytes(record), [](qsizetype) { return false; }),
+                                   shownBytes(backup.bytes(record.address, record.length()), [](qsizetype) { return false; }));
+    return said.isEmpty() ? bytes : said + u'\n' + bytes;
+}
+
 std::vector<WarningItem> backupWarnings(const PatchReading &reading, const PatchMatch &match,
                                         const BackupImage &backup, const QString &backupName)
 {
