@@ -6,6 +6,7 @@
 #include "backup/editwords.h"
 
 #include "support/hold.h"
+#include "support/madeup.h"
 #include "support/ordinaryuser.h"
 #include "support/printers.h"
 
@@ -27,19 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Made-up flash: a pattern no patch byte below takes (80..BC), with a few
-// patches' bytes written in.
-QByteArray madeUpBackup(qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char(0x80 | (i % 61));
-    bytes.replace(0x100, 4, QByteArray::fromHex("10203040"));
-    bytes.replace(0x200, 2, QByteArray::fromHex("5E5E"));
-    bytes.replace(0x300, 2, QByteArray::fromHex("FFFF"));
-    return bytes;
-}
-
 const char *const stateNames[] = {"NoRecords", "Applied", "NotApplied", "PartlyApplied", "DoesNotFit", "Outside", "Contradictory"};
 const char *const recordStateNames[] = {"Applied", "Fits", "Unchanged", "DoesNotFit", "Outside", "Rewritten"};
 
@@ -57,7 +45,7 @@ QString verdict(const PatchMatch &match, const PatchReading &reading)
 // Expected states worked out by hand from the bytes written into the backup.
 TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
 {
-    const QByteArray bytes = madeUpBackup(4096);
+    const QByteArray bytes = patternFlash(4096);
     BackupImage backup(bytes.size());
     backup.add(0, bytes);
     const struct {
@@ -136,7 +124,7 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
 // the records; where nothing was read, nothing is there.
 TEST(BackupMatch, FindsEachRecordInThePieceThatHoldsIt)
 {
-    const QByteArray bytes = madeUpBackup(0x20000);
+    const QByteArray bytes = patternFlash(0x20000);
     const PatchReading reading = readPatchText(u"10000: 01020304\n100: 10203040 CC\n10002: 9192 01\n200: 0000 5E5E\n1FFFF: 01"_s);
     BackupImage whole(bytes.size());
     whole.add(0, bytes);
@@ -183,7 +171,7 @@ TEST(BackupMatch, ReadsWhatItComparesAndNoMore)
 
 TEST(BackupWords, SayWhatIsWhereAndWhatToDo)
 {
-    const QByteArray bytes = madeUpBackup(2 * 1024 * 1024);
+    const QByteArray bytes = patternFlash(2 * 1024 * 1024);
     BackupImage backup(bytes.size());
     backup.add(0, bytes);
     const auto words = [&](const QString &patch) {
@@ -247,7 +235,7 @@ TEST(BackupFile, RefusesWhatIsNoFullFlashAndNoticesWhatChanges)
     };
     write("empty.bin", {});
     write("small.bin", QByteArray(smallestBackup - 1, 'x'));
-    write("full.bin", madeUpBackup(smallestBackup));
+    write("full.bin", patternFlash(smallestBackup));
     QDir(dir.path()).mkdir(u"folder.bin"_s);
 
     const struct {
@@ -315,7 +303,7 @@ TEST(BackupFile, SaysWhenAnotherProgramHoldsItOrItMayNotBeRead)
     const QTemporaryDir dir;
     const QString path = QDir::toNativeSeparators(dir.filePath(u"full.bin"_s));
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(madeUpBackup(smallestBackup)) == smallestBackup);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(patternFlash(smallestBackup)) == smallestBackup);
     file.close();
     Backup backup;
 #ifdef Q_OS_WIN
@@ -375,7 +363,7 @@ BackupImage wholeImage(const QByteArray &bytes)
 // FF FF at 300 and 80 | (i % 61) elsewhere: 90 91 at 104.
 TEST(BackupEdit, TakesAPatchOffRecordByRecord)
 {
-    const QByteArray bytes = madeUpBackup(4096);
+    const QByteArray bytes = patternFlash(4096);
     const BackupImage backup = wholeImage(bytes);
     const struct {
         const char *name;
@@ -434,7 +422,7 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
 // The old bytes a record lacks, from the backup; the rest as it stands.
 TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
 {
-    const QByteArray bytes = madeUpBackup(4096);
+    const QByteArray bytes = patternFlash(4096);
     const BackupImage backup = wholeImage(bytes);
     const struct {
         const char *name;
@@ -477,7 +465,7 @@ TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
 // nothing where it would not write the text as it stands.
 TEST(BackupEdit, WritesATextIntoTheBackupAsTheToolDoes)
 {
-    const QByteArray bytes = madeUpBackup(4096);
+    const QByteArray bytes = patternFlash(4096);
     const struct {
         const char *name;
         QString text;
@@ -517,7 +505,7 @@ TEST(BackupEdit, WritesATextIntoTheBackupAsTheToolDoes)
 // the backup before it was put on is the expected value.
 TEST(BackupEdit, TakenOffAndPutOnAgainGivesBackTheBackup)
 {
-    const QByteArray before = madeUpBackup(4096);
+    const QByteArray before = patternFlash(4096);
     const struct {
         const char *name;
         QString patch;
@@ -752,7 +740,7 @@ TEST(BackupCopy, IsTheBackupWithTheTextWrittenOrNothing)
 {
     const QTemporaryDir dir;
     const auto path = [&](const QString &name) { return QDir::toNativeSeparators(dir.filePath(name)); };
-    const QByteArray before = madeUpBackup(smallestBackup);
+    const QByteArray before = patternFlash(smallestBackup);
     {
         QFile file(path(u"full.bin"_s));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(before) == before.size());

@@ -1,5 +1,6 @@
 #include "textcheck/textcheck.h"
 
+#include "support/madeup.h"
 #include "support/printers.h"
 
 #include <QDir>
@@ -13,17 +14,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char *const markNames[] = {"Unreadable", "Placeholder", "Rewritten", "DoesNotFit", "Outside", "Doubt", "Applied", "Fits", "Unchanged"};
-
-// Made-up flash: 10 20 30 40 at 100, 5E 5E at 200, 80 | (i % 61) elsewhere.
-QByteArray madeUpFlash(qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char(0x80 | (i % 61));
-    bytes.replace(0x100, 4, QByteArray::fromHex("10203040"));
-    bytes.replace(0x200, 2, QByteArray::fromHex("5E5E"));
-    return bytes;
-}
 
 QString marks(const TextCheck &check)
 {
@@ -39,7 +29,7 @@ QString marks(const TextCheck &check)
 TEST(TextCheck, MarksEachLineAsTheFlashWillTakeIt)
 {
     BackupImage backup(4096);
-    backup.add(0, madeUpFlash(4096));
+    backup.add(0, patternFlash(4096));
     const struct {
         const char *name;
         QString text;
@@ -81,7 +71,7 @@ TEST(LiveCheck, SaysWhatACheckFromScratchSaysAfterAnyEdit)
 {
     const QTemporaryDir dir;
     const QString path = QDir::toNativeSeparators(dir.filePath(u"full.bin"_s));
-    QByteArray flash = madeUpFlash(smallestBackup);
+    QByteArray flash = patternFlash(smallestBackup);
     const auto write = [&](int second) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(flash) == flash.size());

@@ -140,6 +140,17 @@ int writeMadeUp(const QString &folder, const std::vector<MadeUpPatch> &patches)
     return int(patches.size()) + 4;
 }
 
+QByteArray patternFlash(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(0x80 | (i % 61));
+    bytes.replace(0x100, 4, QByteArray::fromHex("10203040"));
+    bytes.replace(0x200, 2, QByteArray::fromHex("5E5E"));
+    bytes.replace(0x300, 2, QByteArray::fromHex("FFFF"));
+    return bytes;
+}
+
 QByteArray madeUpFlash(const std::vector<MadeUpPatch> &patches, qint64 size, const std::vector<int> &applied)
 {
     QByteArray flash(size, '\xFF');

@@ -41,6 +41,11 @@ std::vector<MadeUpPatch> madeUpPatches(int count, qint64 flashBytes, int records
 // download stub. How many files it wrote.
 int writeMadeUp(const QString &folder, const std::vector<MadeUpPatch> &patches);
 
+// A made-up flash for the tables: a pattern no patch byte of theirs takes
+// (80..BC, 80 | (i % 61)), with 10 20 30 40 at 100, 5E 5E at 200 and FF FF
+// at 300.
+QByteArray patternFlash(qsizetype size);
+
 // A full flash of `size` bytes where every record's old bytes stand, but for
 // the patches `applied` names (their indexes), whose new bytes stand.
 QByteArray madeUpFlash(const std::vector<MadeUpPatch> &patches, qint64 size, const std::vector<int> &applied = {});
