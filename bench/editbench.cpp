@@ -1,7 +1,9 @@
 // Both ways: the copy after a flash, a 64 MiB backup with a text of 4,000
 // lines written into it and saved, against copying the file the way the
 // program writes every file; and taking off, or filling in from the backup,
-// a hundred patches of 500 records each, against appending them.
+// a hundred patches of 500 records each, against appending them; and the
+// text of 4,000 lines checked again after an edit of one of its lines, as
+// while the person types, against the whole check before a hand-over.
 #include "stopwatch.h"
 
 #include "assembly/assembly.h"
@@ -10,6 +12,7 @@
 #include "patchformat/description.h"
 #include "patchformat/header.h"
 #include "patchformat/patchwarnings.h"
+#include "textcheck/textcheck.h"
 #include "support/programfolder.h"
 
 #include <QFile>
@@ -198,8 +201,43 @@ void CopyAfterFlash(benchmark::State &state)
         });
 }
 
+// One record's new bytes typed over, in the middle of the text, and typed
+// back, by turns: a check that keeps what it read.
+void CheckAfterAnEdit(benchmark::State &state)
+{
+    const ProgramFolder folder;
+    const Backup backup = madeUpBackup(folder.file(QStringLiteral("full.bin")));
+    const QString text = flashedText();
+    QString edited = text;
+    edited.replace(text.indexOf(QStringLiteral("CAFEBABE"), text.size() / 2), 8, QStringLiteral("CAFEBABF"));
+    LiveCheck live;
+    live.check(text, backup);
+    bool typed = false;
+    timeInTurns(
+        state, 41,
+        [&] {
+            typed = !typed;
+            const QString &now = typed ? edited : text;
+            return secondsTaken([&] {
+                const TextCheck check = live.check(now, backup);
+                if (check.backupFailure || check.lines.size() != 3930)
+                    qFatal("the text was not checked against the backup");
+            });
+        },
+        [&] {
+            return secondsTaken([&] {
+                const PatchReading reading = readPatchText(text);
+                std::vector<WarningItem> items;
+                if (const Status failure = checkAgainstBackup(backup, reading, items))
+                    qFatal("%s", qPrintable(failure->message()));
+                benchmark::DoNotOptimize(handoverWarning(text, reading, items));
+            });
+        });
+}
+
 } // namespace
 
+BENCHMARK(CheckAfterAnEdit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CopyAfterFlash)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(TakeOff)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(FillIn)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);

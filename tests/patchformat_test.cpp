@@ -71,7 +71,7 @@ void expectReadings(std::initializer_list<Row> rows)
     for (const Row &row : rows) {
         const PatchReading reading = readPatchText(row.text);
         EXPECT_EQ(summary(reading), row.read) << row.name;
-        EXPECT_EQ(live.read(row.text), reading) << row.name;
+        EXPECT_EQ(*live.read(row.text), reading) << row.name;
         // Plain records take a quicker way, which must change nothing.
         EXPECT_EQ(reading, readPatchTextInFull(row.text)) << row.name;
         EXPECT_EQ(readPatchText(row.text, RecordBytes::Counted), readPatchTextInFull(row.text, RecordBytes::Counted))
@@ -299,7 +299,7 @@ TEST(LiveReading, ReadsAsFromScratchAfterAnyEdit)
             text.insert(at, QChar(u"0A; \r\n"[random() % 6]));
         else
             text.insert(at, pieces[int(random() % pieces.size())]);
-        ASSERT_EQ(live.read(text), readPatchText(text)) << "step " << step;
+        ASSERT_EQ(*live.read(text), readPatchText(text)) << "step " << step;
     }
 }
 

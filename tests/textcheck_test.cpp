@@ -47,16 +47,13 @@ TEST(TextCheck, MarksEachLineAsTheFlashWillTakeIt)
         {"a doubt on a fitting record: the worse", u"0X100: 10 CC"_s, true, u"1:Doubt"_s},
     };
     for (const auto &row : rows) {
-        const TextCheck check = checkText(row.text, readPatchText(row.text), row.withBackup ? &backup : nullptr, u"«full.bin»"_s);
+        const TextCheck check = checkText(row.text, std::make_shared<PatchReading>(readPatchText(row.text)),
+                                          row.withBackup ? &backup : nullptr, u"«full.bin»"_s);
         EXPECT_EQ(marks(check), row.marks) << row.name;
     }
 
     const auto wordsAt = [&](const QString &text, int line) {
-        for (const MarkedLine &marked : checkText(text, readPatchText(text), &backup, u"«full.bin»"_s).lines) {
-            if (marked.line == line)
-                return marked.words;
-        }
-        return QString();
+        return lineWords(*checkText(text, std::make_shared<PatchReading>(readPatchText(text)), &backup, u"«full.bin»"_s).checked, line);
     };
     EXPECT_EQ(wordsAt(u"100: 1020 0000\n100: 0000 CCDD"_s, 2),
               u"Записи нет в копии прошивки «full.bin», и она к ней подходит.\nПо адресу 00000100 ждёт 00 00, пишет CC DD;\n"
@@ -98,12 +95,14 @@ TEST(LiveCheck, SaysWhatACheckFromScratchSaysAfterAnyEdit)
             flash[0x100 + step % 4] = char(step);
             write(step % 60);
         }
-        const PatchReading reading = readPatchText(text);
+        const auto reading = std::make_shared<PatchReading>(readPatchText(text));
         BackupImage image;
-        const PatchReading *readings[] = {&reading};
+        const PatchReading *readings[] = {reading.get()};
         ASSERT_FALSE(readBackupFor(backup, readings, image));
         const TextCheck checked = live.check(text, backup), fromScratch = checkText(text, reading, &image, backupName(backup));
         ASSERT_FALSE(checked.backupFailure) << "step " << step;
         ASSERT_TRUE(checked.lines == fromScratch.lines && checked.notices == fromScratch.notices) << "step " << step;
+        for (const MarkedLine &marked : checked.lines)
+            ASSERT_EQ(lineWords(*checked.checked, marked.line), lineWords(*fromScratch.checked, marked.line)) << "step " << step;
     }
 }

@@ -73,9 +73,9 @@ LiveReading::Chunk LiveReading::readChunk(QStringView text, qsizetype from, qsiz
     return {chunk.size(), lineBreaks(chunk), clean, std::move(reading)};
 }
 
-const PatchReading &LiveReading::read(QStringView text)
+std::shared_ptr<const PatchReading> LiveReading::read(QStringView text)
 {
-    if (text == m_text && !m_chunks.empty())
+    if (text == m_text && m_reading)
         return m_reading;
     // What stayed as it was at the start and at the end.
     const qsizetype shorter = std::min(m_text.size(), text.size());
@@ -118,15 +118,16 @@ const PatchReading &LiveReading::read(QStringView text)
 // The chunks' readings as one, at their places in the text.
 void LiveReading::join(QStringView text)
 {
-    m_reading = PatchReading();
-    m_reading.bytes.reserve(text.size() / 2);
+    auto joined = std::make_shared<PatchReading>();
+    PatchReading &reading = *joined;
+    reading.bytes.reserve(text.size() / 2);
     for (int i = 0; i < pragmaCount; ++i)
-        m_reading.pragmaOn[i] = pragmaOnAtStart(Pragma(i));
+        reading.pragmaOn[i] = pragmaOnAtStart(Pragma(i));
     qsizetype at = 0;
     int line = 0;
     for (const Chunk &chunk : m_chunks) {
         const PatchReading &own = chunk.reading;
-        const qsizetype bytesAt = m_reading.bytes.size();
+        const qsizetype bytesAt = reading.bytes.size();
         for (PatchRecord record : own.records) {
             record.line += line;
             record.newAt += bytesAt;
@@ -135,22 +136,23 @@ void LiveReading::join(QStringView text)
             record.textAt += at;
             record.fieldsAt += at;
             record.textEnd += at;
-            m_reading.records.push_back(record);
+            reading.records.push_back(record);
         }
         for (Finding finding : own.findings) {
             finding.line += line;
             finding.at += at;
-            m_reading.findings.push_back(finding);
+            reading.findings.push_back(finding);
         }
         for (const qsizetype any : own.anyBytes)
-            m_reading.anyBytes.push_back(any + bytesAt);
-        m_reading.bytes += own.bytes;
-        m_reading.offset = own.offset;
-        m_reading.offsetLine = own.offsetLine ? own.offsetLine + line : 0;
-        m_reading.pragmaOn = own.pragmaOn;
+            reading.anyBytes.push_back(any + bytesAt);
+        reading.bytes += own.bytes;
+        reading.offset = own.offset;
+        reading.offsetLine = own.offsetLine ? own.offsetLine + line : 0;
+        reading.pragmaOn = own.pragmaOn;
         for (int i = 0; i < pragmaCount; ++i)
-            m_reading.pragmaLine[i] = own.pragmaLine[i] ? own.pragmaLine[i] + line : 0;
+            reading.pragmaLine[i] = own.pragmaLine[i] ? own.pragmaLine[i] + line : 0;
         at += chunk.size;
         line += chunk.lineBreaks;
     }
+    m_reading = std::move(joined);
 }

@@ -3,6 +3,7 @@
 #include "patchreader.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 // A patch text read again after each edit, only where the edit reached.
@@ -14,8 +15,9 @@
 class LiveReading
 {
 public:
-    // `text` read as readPatchText reads it, with the records' bytes.
-    const PatchReading &read(QStringView text);
+    // `text` read as readPatchText reads it, with the records' bytes; a
+    // reading given out is never changed.
+    std::shared_ptr<const PatchReading> read(QStringView text);
 
 private:
     struct Chunk {
@@ -30,5 +32,5 @@ private:
 
     QString m_text; // as last read
     std::vector<Chunk> m_chunks;
-    PatchReading m_reading;
+    std::shared_ptr<const PatchReading> m_reading;
 };

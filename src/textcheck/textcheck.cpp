@@ -2,11 +2,11 @@
 
 #include "backup/backupwords.h"
 #include "patchformat/findingwords.h"
-#include "patchformat/recordsmeet.h"
 #include "patchformat/scanner.h"
 #include "patchformat/words.h"
 
 #include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 
 namespace {
@@ -44,77 +44,90 @@ LineMark markOf(const Finding &finding)
     return severity(finding.kind) == Severity::Doubt ? LineMark::Doubt : LineMark::Unreadable;
 }
 
-// Each line's marks as one: the worst mark, all the words.
-std::vector<MarkedLine> joined(std::vector<MarkedLine> marks)
+// The meeting of record `i`, if it meets an earlier one.
+const RecordMeeting *meetingOf(const std::vector<RecordMeeting> &meetings, std::size_t i)
 {
-    std::stable_sort(marks.begin(), marks.end(), [](const MarkedLine &a, const MarkedLine &b) { return a.line < b.line; });
-    std::vector<MarkedLine> lines;
-    for (MarkedLine &mark : marks) {
-        if (!lines.empty() && lines.back().line == mark.line) {
-            lines.back().mark = std::min(lines.back().mark, mark.mark);
-            lines.back().words += QStringLiteral("\n\n") + mark.words;
-        } else {
-            lines.push_back(std::move(mark));
-        }
-    }
-    return lines;
+    const auto m = std::lower_bound(meetings.begin(), meetings.end(), i, [](const RecordMeeting &m, std::size_t r) { return m.record < r; });
+    return m != meetings.end() && m->record == i ? &*m : nullptr;
 }
 
 } // namespace
 
-TextCheck checkText(QStringView text, const PatchReading &reading, const BackupImage *backup, const QString &backupName)
+TextCheck checkText(QStringView text, std::shared_ptr<const PatchReading> reading, const BackupImage *backup,
+                    const QString &backupName)
 {
+    auto checked = std::make_shared<CheckedText>();
+    checked->text = text.toString();
+    checked->reading = reading;
+    checked->backupName = backupName;
+    checked->meetings = recordsMeet(*reading).meetings;
     TextCheck check;
-    std::optional<PatchMatch> match;
     std::vector<WarningItem> more;
     if (backup) {
-        match = matchPatch(reading, *backup);
-        more = backupWarnings(reading, *match, *backup, backupName);
+        checked->backup = *backup;
+        checked->match = matchPatch(*reading, *backup);
+        more = backupWarnings(*reading, *checked->match, *backup, backupName);
     }
-    check.notices = handoverNotices(text, reading, more);
+    check.notices = handoverNotices(text, *reading, more);
 
+    // Each line's worst mark; without a backup, only what the text alone says.
     std::vector<MarkedLine> marks;
+    for (const Finding &finding : reading->findings)
+        marks.push_back({finding.line, markOf(finding)});
+    for (const RecordMeeting &m : checked->meetings) {
+        if (m.meeting == Meeting::Contradicts)
+            marks.push_back({reading->records[m.record].line, LineMark::Rewritten});
+    }
+    if (checked->match) {
+        for (std::size_t i = 0; i < reading->records.size(); ++i)
+            marks.push_back({reading->records[i].line, markOf(checked->match->records[i])});
+    }
+    std::stable_sort(marks.begin(), marks.end(), [](const MarkedLine &a, const MarkedLine &b) { return a.line < b.line; });
+    for (const MarkedLine &mark : marks) {
+        if (!check.lines.empty() && check.lines.back().line == mark.line)
+            check.lines.back().mark = std::min(check.lines.back().mark, mark.mark);
+        else
+            check.lines.push_back(mark);
+    }
+    check.checked = std::move(checked);
+    return check;
+}
+
+QString lineWords(const CheckedText &checked, int line)
+{
+    const PatchReading &reading = *checked.reading;
+    QStringList said;
     for (const Finding &finding : reading.findings) {
-        QString words = sentence(findingWords(finding, text));
+        if (finding.line != line)
+            continue;
+        QString words = sentence(findingWords(finding, checked.text));
         if (finding.kind == FindingKind::Unfinished) {
-            if (const QStringList comments = commentsAbove(text, finding.line); !comments.isEmpty())
+            if (const QStringList comments = commentsAbove(checked.text, line); !comments.isEmpty())
                 words += QStringLiteral("\n\nВыше сказано:\n") + comments.join(u'\n');
         }
-        marks.push_back({finding.line, markOf(finding), words});
+        said += words;
     }
-    // Where records meet: which one last wrote, or else expects, the bytes
-    // a record finds.
-    const std::vector<RecordMeeting> meetings = recordsMeet(reading).meetings;
-    auto meeting = meetings.begin();
-    for (std::size_t i = 0; i < reading.records.size(); ++i) {
-        const PatchRecord &record = reading.records[i];
-        while (meeting != meetings.end() && meeting->record < i)
-            ++meeting;
-        const RecordMeeting *met = meeting != meetings.end() && meeting->record == i ? &*meeting : nullptr;
+    const auto record = std::lower_bound(reading.records.begin(), reading.records.end(), line,
+                                         [](const PatchRecord &r, int l) { return r.line < l; });
+    if (record != reading.records.end() && record->line == line) {
+        const std::size_t i = std::size_t(record - reading.records.begin());
+        const RecordMeeting *met = meetingOf(checked.meetings, i);
         QStringList words;
-        LineMark mark = LineMark::Rewritten;
         if (met && met->meeting == Meeting::Contradicts) {
-            words += sentence(contradictionWords(record.line, reading.records[met->earlier].line, met->written))
+            words += sentence(contradictionWords(line, reading.records[met->earlier].line, met->written))
                 + QStringLiteral(", и прошивальщик её не запишет.");
-            mark = LineMark::Rewritten;
         }
-        if (match && match->records[i] != RecordState::Rewritten) {
-            words += recordWords(reading, record, match->records[i], *backup, backupName);
-            mark = markOf(match->records[i]);
-        } else if (match) {
-            words += recordWords(reading, record, RecordState::Rewritten, *backup, backupName);
-        }
-        if (words.isEmpty())
-            continue; // without a backup, only what the text alone says
-        if (met && met->meeting != Meeting::Contradicts) {
+        if (checked.match)
+            words += recordWords(reading, *record, checked.match->records[i], checked.backup, checked.backupName);
+        if (!words.isEmpty() && met && met->meeting != Meeting::Contradicts) {
             words += QStringLiteral("Эти байты перед ней %1 запись в строке %2.")
                          .arg(met->written ? QStringLiteral("писала") : QStringLiteral("ждёт"))
                          .arg(reading.records[met->earlier].line);
         }
-        marks.push_back({record.line, mark, words.join(u'\n')});
+        if (!words.isEmpty())
+            said += words.join(u'\n');
     }
-    check.lines = joined(std::move(marks));
-    return check;
+    return said.join(QStringLiteral("\n\n"));
 }
 
 QStringList commentsAbove(QStringView text, int line)
@@ -141,10 +154,10 @@ QStringList commentsAbove(QStringView text, int line)
 
 TextCheck LiveCheck::check(QStringView text, const std::optional<Backup> &backup)
 {
-    const PatchReading &reading = m_reading.read(text);
+    const std::shared_ptr<const PatchReading> reading = m_reading.read(text);
     Status failure;
     if (backup)
-        failure = readFor(*backup, reading);
+        failure = readFor(*backup, *reading);
     const bool against = backup && !failure;
     TextCheck check = checkText(text, reading, against ? &m_image : nullptr, against ? backupName(*backup) : QString());
     check.backupFailure = failure;
