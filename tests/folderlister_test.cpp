@@ -84,7 +84,7 @@ TEST(FolderLister, TellsWhatThePersonAskedForLast)
                 lister.refresh(folder, backup);
                 break;
             case Op::Pause:
-                FolderLister::setPause(std::chrono::milliseconds(step.ms));
+                lister.setBeforeEachFile([ms = step.ms] { QThread::msleep(ms); });
                 break;
             case Op::Sleep:
                 QThread::msleep(step.ms);
@@ -92,7 +92,6 @@ TEST(FolderLister, TellsWhatThePersonAskedForLast)
             }
         }
         EXPECT_TRUE(waitUntil([&] { return !lister.busy(); }, 20000)) << c.name;
-        FolderLister::setPause({});
         EXPECT_EQ(told, c.told) << c.name;
     }
 }
@@ -103,16 +102,15 @@ TEST(FolderLister, StopsWhenTheWindowCloses)
 {
     const QTemporaryDir root;
     writeMadeUp(root.filePath(u"large"_s), madeUpPatches(238, 1 << 20, 2));
-    FolderLister::setPause(std::chrono::milliseconds(500));
     QElapsedTimer closing;
     bool told = false;
     {
         FolderLister lister([&](const FolderListing &) { told = true; });
+        lister.setBeforeEachFile([] { QThread::msleep(500); });
         lister.choose(root.filePath(u"large"_s), std::nullopt);
         QThread::msleep(100);
         closing.start();
     }
-    FolderLister::setPause({});
     // Far below the two minutes the whole listing would take: no waiting for it.
     EXPECT_LT(closing.elapsed(), 10000);
     EXPECT_FALSE(told);
