@@ -249,7 +249,8 @@ TEST_F(Handover, SaysSoWhenTheDiskTakesLessThanTheText)
 #endif
 
 // Folders ctest has made so that no one may make a file in them, whatever
-// the mode bits say: the reason comes from the folder itself.
+// the mode bits say, or none larger than what is free: the reason comes
+// from the folder itself.
 TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
 {
     const QString root = qEnvironmentVariable("KELVARINE_LOCKED_FOLDERS");
@@ -259,9 +260,11 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
         const char *folder;
         const char *reason; // the start: the system's own words may follow
         const char *wineReason; // Wine tells a read-only mount from no rights by nothing
+        qsizetype length = 3;    // of the text handed over
     } cases[] = {
         {"no-rights", "нет прав на запись в папку", "нет прав на запись в папку"},
         {"read-only", "папка на носителе, защищённом от записи", "нет прав на запись в папку"},
+        {"full", "на диске не хватает места: файл занимает 97,7 КиБ, а свободно", "на диске не хватает места", 100'000},
     };
 #ifdef Q_OS_WIN
     const bool wine = underWine();
@@ -277,7 +280,8 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
             continue;
         }
         setProgramDirectory(locked);
-        holder.setText(u"NEW"_s);
+        const QString text = QString(c.length, u'N');
+        holder.setText(text);
         const Status failure = ExportPatchText(holder.text());
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->file, QDir::toNativeSeparators(locked + u"/tmp.vkp"_s));
@@ -286,7 +290,7 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
             << failure->reason.toStdString();
         QFile old(locked + u"/tmp.vkp"_s);
         EXPECT_TRUE(old.open(QIODevice::ReadOnly) && old.readAll() == "OLD");
-        EXPECT_EQ(holder.text(), u"NEW");
+        EXPECT_EQ(holder.text(), text);
     }
     if (notMade.size() == int(std::size(cases)))
         GTEST_SKIP() << notMade.join(u"; "_s).toStdString();

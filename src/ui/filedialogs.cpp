@@ -1,6 +1,7 @@
 #include "filedialogs.h"
 
 #include "runtime/programdirectory.h"
+#include "runtime/sizewords.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -27,26 +28,14 @@ public:
             return QIdentityProxyModel::data(index, role);
         const QModelIndex file = mapToSource(index);
         if (index.column() == sizeColumn)
-            return sizeText(files->size(file));
+            return sizeWords(files->size(file));
         if (index.column() == timeColumn)
             return QLocale(QLocale::Russian).toString(files->lastModified(file), QLocale::ShortFormat);
         return QIdentityProxyModel::data(index, role);
     }
 
 private:
-    static constexpr int sizeColumn = 1, timeColumn = 3;
-
-    static QString sizeText(qint64 bytes)
-    {
-        static const QString units[] = {QStringLiteral("Б"), QStringLiteral("КиБ"), QStringLiteral("МиБ"), QStringLiteral("ГиБ"),
-                                        QStringLiteral("ТиБ")};
-        double size = double(bytes);
-        int unit = 0;
-        for (; size >= 1024 && unit + 1 < int(std::size(units)); ++unit)
-            size /= 1024;
-        return QStringLiteral("%1 %2").arg(QLocale(QLocale::Russian).toString(size, 'f', unit ? 1 : 0), units[unit]);
-    }
-};
+    static constexpr int sizeColumn = 1, timeColumn = 3;};
 
 } // namespace
 
