@@ -24,10 +24,10 @@ public:
     QVariant data(const QModelIndex &index, int role) const override
     {
         const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
-        if (role != Qt::DisplayRole || !files || files->isDir(mapToSource(index)))
+        if (role != Qt::DisplayRole || !files)
             return QIdentityProxyModel::data(index, role);
         const QModelIndex file = mapToSource(index);
-        if (index.column() == sizeColumn)
+        if (index.column() == sizeColumn && !files->isDir(file))
             return sizeWords(files->size(file));
         if (index.column() == timeColumn)
             return QLocale(QLocale::Russian).toString(files->lastModified(file), QLocale::ShortFormat);
