@@ -1,4 +1,5 @@
 #include "handover/handover.h"
+#include "runtime/sizewords.h"
 
 #include "assembly/assembly.h"
 #include "runtime/codepage.h"
@@ -247,6 +248,20 @@ TEST_F(Handover, SaysSoWhenTheDiskTakesLessThanTheText)
     }
 }
 #endif
+
+// A size as the reasons give it, in the largest binary unit it reaches.
+TEST(SizeWords, SaySizesInTheLargestUnitTheyReach)
+{
+    const struct {
+        qint64 bytes;
+        const char *words;
+    } sizes[] = {
+        {0, "0 Б"},           {1023, "1023 Б"},         {1024, "1,0 КиБ"},        {1536, "1,5 КиБ"},
+        {100'002, "97,7 КиБ"}, {2 << 20, "2,0 МиБ"}, {(1 << 20) - 1, "1024,0 КиБ"}, {qint64(3) << 30, "3,0 ГиБ"},
+    };
+    for (const auto &s : sizes)
+        EXPECT_EQ(sizeWords(s.bytes), QString::fromUtf8(s.words)) << s.bytes;
+}
 
 // Folders ctest has made so that no one may make a file in them, whatever
 // the mode bits say, or none larger than what is free: the reason comes

@@ -11,5 +11,8 @@ QString sizeWords(qint64 bytes)
     std::size_t unit = 0;
     for (; size >= 1024 && unit + 1 < std::size(units); ++unit)
         size /= 1024;
-    return QStringLiteral("%1 %2").arg(QLocale(QLocale::Russian).toString(size, 'f', unit ? 1 : 0), units[unit]);
+    // Digits together, as the program's other numbers stand.
+    QLocale russian(QLocale::Russian);
+    russian.setNumberOptions(QLocale::OmitGroupSeparator);
+    return QStringLiteral("%1 %2").arg(russian.toString(size, 'f', unit ? 1 : 0), units[unit]);
 }

@@ -23,15 +23,12 @@ BackupInUse::BackupInUse(Widgets widgets, QWidget *window)
     show();
 }
 
-bool BackupInUse::use(const QString &path)
+void BackupInUse::use(const QString &path)
 {
     Backup backup;
-    if (const Status failure = chooseBackup(path, backup)) {
-        report(m_window, *failure);
-        return false;
-    }
+    if (const Status failure = chooseBackup(path, backup))
+        return report(m_window, *failure);
     set(backup);
-    return true;
 }
 
 void BackupInUse::use(const Backup &backup)

@@ -26,8 +26,8 @@ public:
     BackupInUse(Widgets widgets, QWidget *window);
 
     const std::optional<Backup> &backup() const { return m_backup; }
-    // Takes the file at `path`, or says why not; whether it is in use now.
-    bool use(const QString &path);
+    // Takes the file at `path`, or says why not.
+    void use(const QString &path);
     // One already taken for a backup, as a drop takes it.
     void use(const Backup &backup);
     // It no longer reads: it is no longer used, and the user is told now or,
