@@ -1,7 +1,8 @@
 // What a person does, in any order: folders chosen and dropped, patches and a
 // backup dropped alone and together, the window brought back, the filter
-// typed in, patches appended, taken off, filled in and cleared, a backup
-// chosen and put away, the copy after a flash saved and used, the text
+// typed in, patches appended, taken off and filled in from an entry's menu
+// (now and then while a folder listed meanwhile replaces its rows), the text
+// cleared, a backup chosen and put away, the copy after a flash saved and used, the text
 // handed over and the box answered either way; listings slowed now and
 // then, so that one action lands while another runs. After every step, what
 // must hold. A failure prints the seed and the steps; another seed, or more
