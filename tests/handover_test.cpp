@@ -274,12 +274,14 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
     const struct {
         const char *folder;
         const char *reason; // the start: the system's own words may follow
-        const char *wineReason; // Wine tells a read-only mount from no rights by nothing
-        qsizetype length = 3;    // of the text handed over
+        // Wine tells a read-only mount from no rights by nothing, and sees
+        // the free space of its drive's root, not of a mount below it (none).
+        const char *wineReason;
+        qsizetype length = 3; // of the text handed over
     } cases[] = {
         {"no-rights", "нет прав на запись в папку", "нет прав на запись в папку"},
         {"read-only", "папка на носителе, защищённом от записи", "нет прав на запись в папку"},
-        {"full", "на диске не хватает места: файл занимает 97,7 КиБ, а свободно", "на диске не хватает места", 100'000},
+        {"full", "на диске не хватает места: файл занимает 97,7 КиБ, а свободно", nullptr, 100'000},
     };
 #ifdef Q_OS_WIN
     const bool wine = underWine();
@@ -290,6 +292,8 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.folder);
         const QString locked = root + u'/' + QLatin1String(c.folder);
+        if (wine && !c.wineReason)
+            continue;
         if (QFile why(locked + u".why"_s); why.open(QIODevice::ReadOnly)) {
             notMade += QString::fromUtf8(why.readAll().trimmed());
             continue;
