@@ -155,7 +155,8 @@ TEST_F(Window, TextBoxMenusSpeakRussian)
 
 // Their titles and the backup's accept button are the program's own words;
 // the rest are Qt's, the folder's «Выбрать» too, and what its list says of a
-// folder, of files and of their sizes and times, read whole.
+// folder, of files and of their sizes and times, read whole; a folder is a
+// «папка» there too.
 TEST_F(Window, FileDialogsSpeakRussian)
 {
     folder.write(u"full.bin"_s, QByteArray(2 * 1024 * 1024, '\x33'));
@@ -201,6 +202,7 @@ TEST_F(Window, FileDialogsSpeakRussian)
         EXPECT_TRUE(words.contains(u"Отмена"_s)) << name;
         EXPECT_TRUE(words.contains(u"Папка"_s)) << name << ": " << words.join(u", "_s).toStdString();
         EXPECT_EQ(english(words), QStringList()) << name;
+        EXPECT_EQ(words.filter(u"аталог"_s), QStringList()) << name << ": the program says «папка»";
         EXPECT_TRUE(whole) << name;
     }
 }
