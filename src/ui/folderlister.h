@@ -49,7 +49,7 @@ public:
 private:
     struct Request {
         QString folder;
-        bool chosen = false;
+        bool chosen;        // every request says who asked
         bool quiet = false;
     };
     class Worker;
