@@ -244,7 +244,7 @@ TEST(FolderTabAlone, KeepsTheFolderInUseWhenAChoiceCannotBeListed)
     QWidget page;
     FolderTab::Widgets widgets{new QPushButton(&page), new QLabel(&page), new QLineEdit(&page), new QListView(&page), new QLabel(&page)};
     QStringList failed;
-    FolderTab tab(widgets, {[&](const Failure &failure) { failed += failure.reason; }, [](const Failure &) {}, [](const QString &) {}});
+    FolderTab tab(widgets, {[&](const Failure &failure) { failed += failure.reason; }, [](const Failure &) {}, [](const QString &) {}, {}});
     const QString small = QDir::toNativeSeparators(root.filePath(u"small"_s));
     const struct {
         const char *name;
