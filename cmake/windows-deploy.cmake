@@ -30,6 +30,8 @@ ship(${qt_plugins}/styles/qwindowsvistastyle.dll styles ${qt_texts})
 # Both icons are ICO files.
 ship(${qt_plugins}/imageformats/qico.dll imageformats ${qt_texts})
 ship(${windows_qt_russian} translations "Qt-translations.txt GPL-3.0.txt")
+# The program's own catalogue, installed with the program.
+string(APPEND licence_index "translations/kelvarine_ru.qm: ../LICENSE.txt\r\n")
 foreach(dll IN LISTS windows_runtime_dlls)
     if(dll MATCHES "winpthread")
         ship(${dll} . "mingw-w64-runtime.txt")

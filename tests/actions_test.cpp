@@ -1,7 +1,8 @@
 // What a person does, in any order: folders chosen and dropped, patches and a
 // backup dropped alone and together, the window brought back, the filter
-// typed in, patches appended, taken off, filled in and cleared, a backup
-// chosen and put away, the copy after a flash saved and used, the text
+// typed in, patches appended, taken off and filled in from an entry's menu
+// (now and then while a folder listed meanwhile replaces its rows), the text
+// cleared, a backup chosen and put away, the copy after a flash saved and used, the text
 // handed over and the box answered either way; listings slowed now and
 // then, so that one action lands while another runs. After every step, what
 // must hold. A failure prints the seed and the steps; another seed, or more
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolButton>
 #include <map>
 #include <random>
@@ -84,7 +86,6 @@ protected:
     ~Actions() override
     {
         awaitModal(&QMessageBox::staticMetaObject, -1);
-        FolderLister::setPause({});
     }
 
     void write(const QString &name, const QByteArray &bytes)
@@ -417,14 +418,40 @@ void Actions::step()
         }
         const int row = dice(list->model()->rowCount());
         const QString item = dice(2) ? u"Снять с телефона"_s : u"Добавить со старыми байтами из копии"_s;
-        say(item + u" on "_s + list->objectName() + u" row "_s + QString::number(row));
+        const QString pointed = list->model()->index(row, 0).data(pathRole).toString();
+        // Now and then another folder is listed while the menu is open: its
+        // rows replace the one pointed at, which is still what the menu acts on.
+        const QString other = at(m_shown == at(u"small"_s) ? u"large"_s : u"small"_s);
+        const bool relisted = fromFolder && dice(2);
+        say(item + u" on "_s + list->objectName() + u" row "_s + QString::number(row)
+            + (relisted ? u", "_s + other + u" listed meanwhile"_s : QString()));
         list->setCurrentIndex(list->model()->index(row, 0));
-        useMenu(list, row, item);
+        m_boxTexts.clear();
+        const MenuSeen seen = useMenu(list, row, item, [&] {
+            if (!relisted)
+                return;
+            dropFiles(list->viewport(), {other});
+            chose(other);
+            EXPECT_TRUE(waitUntil([&] { return !reading(); }, 20000)) << "a listing never ended";
+        });
         // Whatever it appends comes after the text; nothing of it is lost.
         const QString now = patchText();
         EXPECT_TRUE(now.startsWith(m_text)) << now.toStdString();
         if (!m_backup && m_backupKnown && item.startsWith(u"Добавить"_s)) {
             EXPECT_EQ(now, m_text) << "old bytes filled in without a backup";
+        }
+        // What it did, it did to the patch pointed at: its comments appended,
+        // or a box that names it or the backup gone.
+        if (seen.enabled.contains(item)) {
+            const QString added = now.mid(m_text.size());
+            bool itsOwn = !added.isEmpty();
+            for (const QString &line : fileText(pointed).split(u"\r\n"_s)) {
+                if (line.startsWith(u';'))
+                    itsOwn = itsOwn && added.contains(line);
+            }
+            const QString said = m_boxTexts.join(u'\n');
+            EXPECT_TRUE(itsOwn || said.contains(QFileInfo(pointed).fileName()) || said.contains(u"больше не читается"_s))
+                << "not done to " << pointed.toStdString() << ":\n" << added.toStdString() << said.toStdString();
         }
         m_text = now;
         break;
@@ -474,7 +501,7 @@ void Actions::step()
     default: { // listings slowed, or not
         const int pause = std::array{0, 0, 1, 4}[dice(4)];
         say(u"listings pause %1 ms a file"_s.arg(pause));
-        FolderLister::setPause(std::chrono::milliseconds(pause));
+        window.findChild<FolderLister *>()->setBeforeEachFile([pause] { QThread::msleep(pause); });
     }
     }
 }
@@ -488,7 +515,8 @@ void Actions::check(bool settle)
         return; // nothing of the folder before is counted meanwhile
     if (!settle)
         return;
-    EXPECT_TRUE(waitUntil([&] { return !reading(); }, 20000)) << "a listing never ended";
+    EXPECT_TRUE(waitUntil([&] { return !reading() && !window.findChild<FolderLister *>()->busy(); }, 20000))
+        << "a listing never ended";
     EXPECT_EQ(child<QLabel>("lblFolder")->toolTip(), m_shown);
     // The backup in use, as the window says; what it says must be so where
     // the person's actions tell, and the marks agree with it everywhere.

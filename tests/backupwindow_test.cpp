@@ -1,6 +1,7 @@
 // The window with a full-flash backup in use: chosen in its dialog or
 // dropped, each entry marked, the box before a flash, and a backup that goes.
 // Words from the bytes the tests write into their made-up backup.
+#include "copyafterflash.h"
 #include "support/printers.h"
 #include "support/script.h"
 #include "support/wait.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -365,7 +367,10 @@ TEST_F(WindowWithBackup, SavesTheCopyAfterAFlashAndGoesOnWithIt)
     whenModal<QFileDialog>([&](QFileDialog *dialog) { chooseInDialog(dialog, copy); });
     bool askedToReplace = false;
     whenMessageBox([&](QMessageBox *box) {
-        askedToReplace = true;
+        // The program's own question, which names both risks.
+        askedToReplace = box->defaultButton() == box->button(QMessageBox::No)
+            && box->text().contains(u"единственная запись того, что было на телефоне до прошивки"_s)
+            && box->text().contains(u"если прошивка ещё не сделана или не удалась"_s);
         box->button(QMessageBox::Yes)->click();
     });
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
@@ -385,4 +390,30 @@ TEST_F(WindowWithBackup, SavesTheCopyAfterAFlashAndGoesOnWithIt)
         << shown.text.toStdString();
     EXPECT_TRUE(shown.text.contains(u"запись в строке 3 не подходит к копии прошивки «after.bin»"_s)) << shown.text.toStdString();
     EXPECT_FALSE(QFileInfo::exists(beside(u"after-после-прошивки.bin"_s)));
+}
+
+// The name offered for the copy: beside the backup, never over a file there,
+// and a copy of a copy does not grow it.
+TEST(CopyAfterFlash, OffersANameThatNeitherReplacesNorGrows)
+{
+    const QTemporaryDir dir;
+    const struct {
+        const char *backup;
+        QStringList there;
+        const char *offered;
+    } cases[] = {
+        {"full.bin", {}, "full-после-прошивки.bin"},
+        {"full", {}, "full-после-прошивки.bin"},
+        {"full.bin", {u"full-после-прошивки.bin"_s}, "full-после-прошивки-2.bin"},
+        {"full-после-прошивки.bin", {u"full-после-прошивки.bin"_s}, "full-после-прошивки-2.bin"},
+        {"full-после-прошивки-2.bin", {u"full-после-прошивки.bin"_s, u"full-после-прошивки-2.bin"_s}, "full-после-прошивки-3.bin"},
+        {"mine.after.bin", {}, "mine.after-после-прошивки.bin"},
+    };
+    for (const auto &c : cases) {
+        const QString folder = dir.filePath(QString::fromUtf8(c.backup) + u".d"_s);
+        QDir().mkpath(folder);
+        for (const QString &name : c.there)
+            QFile(folder + u'/' + name).open(QIODevice::WriteOnly);
+        EXPECT_EQ(offeredCopyName(folder + u'/' + QString::fromUtf8(c.backup)), folder + u'/' + QString::fromUtf8(c.offered)) << c.backup;
+    }
 }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +22,7 @@ enum class Op {
     LookAgain,           // at the folder shown, with the backup as it was
     LookAgainWithBackup, // the same, with a backup in use from now on
     Pause,               // each file of a listing from now on waits `ms`
+    Throw,               // each file of a listing from now on throws
     Sleep,               // `ms` pass with no event handled: a listing ends untold
 };
 
@@ -62,6 +64,7 @@ TEST(FolderLister, TellsWhatThePersonAskedForLast)
         {"one done and not told yet is dropped for a later one",
          {{Op::Choose, "small"}, {Op::Sleep, "", 500}, {Op::Pause, "", 5}, {Op::Choose, "large"}}, {u"large chosen"_s}},
         {"a look again at the folder shown", {{Op::LookAgain, "small"}}, {u"small"_s}},
+        {"what a listing throws fails it", {{Op::Throw}, {Op::Choose, "small"}}, {u"small chosen failed"_s}},
         {"no folder shown: nothing to look at", {{Op::LookAgain, ""}}, {}},
     };
     for (const auto &c : cases) {
@@ -84,7 +87,10 @@ TEST(FolderLister, TellsWhatThePersonAskedForLast)
                 lister.refresh(folder, backup);
                 break;
             case Op::Pause:
-                FolderLister::setPause(std::chrono::milliseconds(step.ms));
+                lister.setBeforeEachFile([ms = step.ms] { QThread::msleep(ms); });
+                break;
+            case Op::Throw:
+                lister.setBeforeEachFile([] { throw std::runtime_error("made up"); });
                 break;
             case Op::Sleep:
                 QThread::msleep(step.ms);
@@ -92,7 +98,6 @@ TEST(FolderLister, TellsWhatThePersonAskedForLast)
             }
         }
         EXPECT_TRUE(waitUntil([&] { return !lister.busy(); }, 20000)) << c.name;
-        FolderLister::setPause({});
         EXPECT_EQ(told, c.told) << c.name;
     }
 }
@@ -103,16 +108,15 @@ TEST(FolderLister, StopsWhenTheWindowCloses)
 {
     const QTemporaryDir root;
     writeMadeUp(root.filePath(u"large"_s), madeUpPatches(238, 1 << 20, 2));
-    FolderLister::setPause(std::chrono::milliseconds(500));
     QElapsedTimer closing;
     bool told = false;
     {
         FolderLister lister([&](const FolderListing &) { told = true; });
+        lister.setBeforeEachFile([] { QThread::msleep(500); });
         lister.choose(root.filePath(u"large"_s), std::nullopt);
         QThread::msleep(100);
         closing.start();
     }
-    FolderLister::setPause({});
     // Far below the two minutes the whole listing would take: no waiting for it.
     EXPECT_LT(closing.elapsed(), 10000);
     EXPECT_FALSE(told);

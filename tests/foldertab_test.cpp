@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest-spi.h>
 
 using namespace Qt::StringLiterals;
@@ -64,7 +65,8 @@ protected:
     }
     QString about(int row) { return list()->model()->index(row, 0).data(Qt::AccessibleDescriptionRole).toString(); }
     QImage mark(int row) { return list()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(); }
-    void waitForList() { WAIT_FOR(!count().startsWith(u"Читаю"_s)); }
+    // A look again says nothing while it may find all as it was.
+    void waitForList() { WAIT_FOR(!count().startsWith(u"Читаю"_s) && !window.findChild<FolderLister *>()->busy()); }
     void chooseFolder(const QString &chosen)
     {
         whenModal<QFileDialog>([chosen](QFileDialog *dialog) { chooseInDialog(dialog, chosen); });
@@ -213,10 +215,10 @@ TEST_F(FolderOfPatches, KeepsWhatThePersonChoseWhileOthersComeAndGo)
     QDir(folder.root()).mkdir(u"slow"_s);
     for (int i = 0; i < 20; ++i)
         patch(u"../slow/%1.vkp"_s.arg(i), u";CX70v50\r\n;Медленный %1\r\n1000: 10 5E\r\n"_s.arg(i));
-    FolderLister::setPause(std::chrono::milliseconds(50));
+    window.findChild<FolderLister *>()->setBeforeEachFile([] { QThread::msleep(50); });
     dropFiles(list()->viewport(), {QDir::cleanPath(collection() + u"/../slow"_s)});
     EXPECT_EQ(count(), u"Читаю папку…"_s);
-    FolderLister::setPause({});
+    window.findChild<FolderLister *>()->setBeforeEachFile({});
     waitForList();
     EXPECT_EQ(count(), u"Показано 20 из 20."_s);
 
@@ -242,8 +244,7 @@ TEST(FolderTabAlone, KeepsTheFolderInUseWhenAChoiceCannotBeListed)
     QWidget page;
     FolderTab::Widgets widgets{new QPushButton(&page), new QLabel(&page), new QLineEdit(&page), new QListView(&page), new QLabel(&page)};
     QStringList failed;
-    FolderTab tab(widgets, {[](const QString &) {}, [&](const Failure &failure) { failed += failure.reason; }, [](const Failure &) {},
-                            [](const QString &) {}});
+    FolderTab tab(widgets, {[&](const Failure &failure) { failed += failure.reason; }, [](const Failure &) {}, [](const QString &) {}, {}});
     const QString small = QDir::toNativeSeparators(root.filePath(u"small"_s));
     const struct {
         const char *name;
@@ -336,17 +337,17 @@ TEST(CountLine, SaysEachCountInItsOwnForm)
         {1, "Показано 3 из 3. Ещё 1 файл в папке — не патч.", "В папке нет патчей: 1 файл в ней — не патч.",
          "Показано 3 из 3. Ещё 1 файл с именем в другой кодировке: программа не может его открыть, переименуйте его."},
         {2, "Показано 3 из 3. Ещё 2 файла в папке — не патчи.", "В папке нет патчей: 2 файла в ней — не патчи.",
-         "Показано 3 из 3. Ещё 2 файла с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+         "Показано 3 из 3. Ещё 2 файла с именами в другой кодировке: программа не может их открыть, переименуйте их."},
         {5, "Показано 3 из 3. Ещё 5 файлов в папке — не патчи.", "В папке нет патчей: 5 файлов в ней — не патчи.",
-         "Показано 3 из 3. Ещё 5 файлов с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+         "Показано 3 из 3. Ещё 5 файлов с именами в другой кодировке: программа не может их открыть, переименуйте их."},
         {11, "Показано 3 из 3. Ещё 11 файлов в папке — не патчи.", "В папке нет патчей: 11 файлов в ней — не патчи.",
-         "Показано 3 из 3. Ещё 11 файлов с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+         "Показано 3 из 3. Ещё 11 файлов с именами в другой кодировке: программа не может их открыть, переименуйте их."},
         {21, "Показано 3 из 3. Ещё 21 файл в папке — не патч.", "В папке нет патчей: 21 файл в ней — не патч.",
          "Показано 3 из 3. Ещё 21 файл с именем в другой кодировке: программа не может его открыть, переименуйте его."},
         {101, "Показано 3 из 3. Ещё 101 файл в папке — не патч.", "В папке нет патчей: 101 файл в ней — не патч.",
          "Показано 3 из 3. Ещё 101 файл с именем в другой кодировке: программа не может его открыть, переименуйте его."},
         {111, "Показано 3 из 3. Ещё 111 файлов в папке — не патчи.", "В папке нет патчей: 111 файлов в ней — не патчи.",
-         "Показано 3 из 3. Ещё 111 файлов с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+         "Показано 3 из 3. Ещё 111 файлов с именами в другой кодировке: программа не может их открыть, переименуйте их."},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(countLine({true, false, 3, 3, int(c.n), 0, {}}), QString::fromUtf8(c.withPatches)) << c.n;
@@ -366,7 +367,11 @@ TEST(CountLine, SaysEachCountInItsOwnForm)
         {"phone folders and a readme", {true, false, 0, 0, 1, 0, {u"S65v58"_s}},
          "В папке нет патчей: 1 файл в ней — не патч. Есть папки для других телефонов: S65v58."},
         {"only names in another encoding", {true, false, 0, 0, 0, 2, {}},
-         "2 файла с именем в другой кодировке: программа не может их открыть, переименуйте их."},
+         "2 файла с именами в другой кодировке: программа не может их открыть, переименуйте их."},
+        {"not patches and names in another encoding", {true, false, 238, 238, 111, 21, {}},
+         "Показано 238 из 238. Ещё 111 файлов — не патчи, 21 — с именем в другой кодировке: переименуйте его, чтобы открыть."},
+        {"the same, more", {true, false, 238, 238, 1, 25, {}},
+         "Показано 238 из 238. Ещё 1 файл — не патч, 25 — с именами в другой кодировке: переименуйте их, чтобы открыть."},
     };
     for (const auto &s : states)
         EXPECT_EQ(countLine(s.count), QString::fromUtf8(s.said)) << s.name;

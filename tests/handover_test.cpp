@@ -1,4 +1,5 @@
 #include "handover/handover.h"
+#include "runtime/sizewords.h"
 
 #include "assembly/assembly.h"
 #include "runtime/codepage.h"
@@ -248,8 +249,23 @@ TEST_F(Handover, SaysSoWhenTheDiskTakesLessThanTheText)
 }
 #endif
 
+// A size as the reasons give it, in the largest binary unit it reaches.
+TEST(SizeWords, SaySizesInTheLargestUnitTheyReach)
+{
+    const struct {
+        qint64 bytes;
+        const char *words;
+    } sizes[] = {
+        {0, "0 Б"},           {1023, "1023 Б"},         {1024, "1,0 КиБ"},        {1536, "1,5 КиБ"},
+        {100'002, "97,7 КиБ"}, {2 << 20, "2,0 МиБ"}, {(1 << 20) - 1, "1024,0 КиБ"}, {qint64(3) << 30, "3,0 ГиБ"},
+    };
+    for (const auto &s : sizes)
+        EXPECT_EQ(sizeWords(s.bytes), QString::fromUtf8(s.words)) << s.bytes;
+}
+
 // Folders ctest has made so that no one may make a file in them, whatever
-// the mode bits say: the reason comes from the folder itself.
+// the mode bits say, or none larger than what is free: the reason comes
+// from the folder itself.
 TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
 {
     const QString root = qEnvironmentVariable("KELVARINE_LOCKED_FOLDERS");
@@ -258,10 +274,14 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
     const struct {
         const char *folder;
         const char *reason; // the start: the system's own words may follow
-        const char *wineReason; // Wine tells a read-only mount from no rights by nothing
+        // Wine tells a read-only mount from no rights by nothing, and sees
+        // the free space of its drive's root, not of a mount below it (none).
+        const char *wineReason;
+        qsizetype length = 3; // of the text handed over
     } cases[] = {
         {"no-rights", "нет прав на запись в папку", "нет прав на запись в папку"},
         {"read-only", "папка на носителе, защищённом от записи", "нет прав на запись в папку"},
+        {"full", "на диске не хватает места: файл занимает 97,7 КиБ, а свободно", nullptr, 100'000},
     };
 #ifdef Q_OS_WIN
     const bool wine = underWine();
@@ -272,12 +292,15 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.folder);
         const QString locked = root + u'/' + QLatin1String(c.folder);
+        if (wine && !c.wineReason)
+            continue;
         if (QFile why(locked + u".why"_s); why.open(QIODevice::ReadOnly)) {
             notMade += QString::fromUtf8(why.readAll().trimmed());
             continue;
         }
         setProgramDirectory(locked);
-        holder.setText(u"NEW"_s);
+        const QString text = QString(c.length, u'N');
+        holder.setText(text);
         const Status failure = ExportPatchText(holder.text());
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->file, QDir::toNativeSeparators(locked + u"/tmp.vkp"_s));
@@ -286,7 +309,7 @@ TEST_F(Handover, NamesAFolderNoFileCanBeMadeInAsTheReason)
             << failure->reason.toStdString();
         QFile old(locked + u"/tmp.vkp"_s);
         EXPECT_TRUE(old.open(QIODevice::ReadOnly) && old.readAll() == "OLD");
-        EXPECT_EQ(holder.text(), u"NEW");
+        EXPECT_EQ(holder.text(), text);
     }
     if (notMade.size() == int(std::size(cases)))
         GTEST_SKIP() << notMade.join(u"; "_s).toStdString();

@@ -1,3 +1,4 @@
+#include "countline.h"
 #include "mainwindow.h"
 #include "program.h"
 #include "startup.h"
@@ -204,6 +205,9 @@ TEST_F(Window, KeepsItsLayoutAtEverySizeAndItsFocusOrder)
         QApplication::processEvents();
         EXPECT_LE(count->heightForWidth(count->width()), count->height()) << text.toStdString();
     }
+    // Files of both kinds beside the patches: two lines, not three.
+    count->setText(countLine({true, false, 238, 238, 111, 21, {}}));
+    EXPECT_LT(count->heightForWidth(count->width()), 5 * count->fontMetrics().lineSpacing() / 2) << count->text().toStdString();
     child<QTabWidget>("SSTab1")->setCurrentIndex(2);
 
     // Every tab caption readable in one row.

@@ -222,6 +222,10 @@ TEST(PatchFolder, ReadsAgainOnlyWhatChanged)
     ASSERT_TRUE(full.open(QIODevice::ReadWrite) && full.setFileTime(touched(u"full.bin"_s).addSecs(5), QFileDevice::FileModificationTime));
     full.close();
     EXPECT_EQ(list(), (QStringList{u"Bb 1"_s, u"Ccc 1"_s})); // both on the phone
+    // Of the same size, it is another backup than the one chosen before.
+    Backup now;
+    ASSERT_FALSE(chooseBackup(files.path(u"full.bin"_s), now));
+    EXPECT_NE(now, backup);
 
 #ifndef Q_OS_WIN
     // A file, then the backup, unreadable for a while (their size and time

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -74,8 +75,9 @@ QStringList contextMenuWords(QWidget *widget)
 }
 
 // What a file dialog shows in Qt's words: its labels, buttons and their
-// tooltips, the actions of its list's menu, the columns, the filters, and the
-// places of the side bar but for folders shown by their own names.
+// tooltips, the actions of its list's menu, the columns and what they say of
+// each file and folder but their names, the filters, and the places of the
+// side bar but for folders shown by their own names.
 QStringList dialogWords(const QFileDialog *dialog)
 {
     QStringList words{dialog->windowTitle()};
@@ -92,6 +94,12 @@ QStringList dialogWords(const QFileDialog *dialog)
     const QAbstractItemModel *files = dialog->findChild<QTreeView *>(u"treeView"_s)->model();
     for (int column = 0; column < files->columnCount(); ++column)
         words += files->headerData(column, Qt::Horizontal).toString();
+    const QTreeView *list = dialog->findChild<QTreeView *>(u"treeView"_s);
+    for (int row = 0; row < files->rowCount(list->rootIndex()); ++row) {
+        const QString suffix = QFileInfo(files->index(row, 0, list->rootIndex()).data().toString()).suffix();
+        for (int column = 1; column < files->columnCount(); ++column)
+            words += files->index(row, column, list->rootIndex()).data().toString().remove(suffix);
+    }
     const QComboBox *filters = dialog->findChild<QComboBox *>(u"fileTypeCombo"_s);
     for (int row = 0; row < filters->count(); ++row)
         words += filters->itemText(row);
@@ -108,7 +116,26 @@ QStringList dialogWords(const QFileDialog *dialog)
 
 QString acceptText(const QFileDialog *dialog)
 {
-    return dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open)->text().remove(u'&');
+    return dialog->findChild<QDialogButtonBox *>()->buttons().front()->text().remove(u'&');
+}
+
+// Whether each column of the dialog's list shows what it says of every file
+// whole: the name, the size, the type and the time.
+bool readsWhole(const QFileDialog *dialog)
+{
+    const QTreeView *list = dialog->findChild<QTreeView *>(u"treeView"_s);
+    const QAbstractItemModel *files = list->model();
+    for (int row = 0; row < files->rowCount(list->rootIndex()); ++row) {
+        for (int column = 0; column < files->columnCount(); ++column) {
+            const QString text = files->index(row, column, list->rootIndex()).data().toString();
+            const int room = list->header()->sectionSize(column) - (column == 0 ? list->iconSize().width() + 8 : 0);
+            if (list->fontMetrics().horizontalAdvance(text) > room) {
+                ADD_FAILURE() << text.toStdString() << " cut to " << room;
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -127,31 +154,56 @@ TEST_F(Window, TextBoxMenusSpeakRussian)
 }
 
 // Their titles and the backup's accept button are the program's own words;
-// the rest are Qt's, the folder's «Выбрать» too.
+// the rest are Qt's, the folder's «Выбрать» too, and what its list says of a
+// folder, of files and of their sizes and times, read whole; a folder is a
+// «папка» there too.
 TEST_F(Window, FileDialogsSpeakRussian)
 {
+    folder.write(u"full.bin"_s, QByteArray(2 * 1024 * 1024, '\x33'));
+    folder.write(u"notes.txt"_s, "notes");
+    QDir(folder.path()).mkdir(u"patches"_s);
+    dropFiles(child<QPlainTextEdit>("txtPath")->viewport(), {folder.file(u"full.bin"_s)});
+    child<QPlainTextEdit>("txtPath")->setPlainText(u"1000: 33 34"_s);
     const struct {
-        const char *button;
+        const char *button; // none: Ctrl+S, the copy after the flash
         QString title, accept;
     } dialogs[] = {
         {"cmdFolder", u"Папка с патчами"_s, u"Выбрать"_s},
         {"cmdBackup", u"Копия прошивки"_s, u"Сверить"_s},
+        {nullptr, u"Копия после прошивки"_s, u"Сохранить"_s},
     };
     for (const auto &d : dialogs) {
+        const char *name = d.button ? d.button : "Ctrl+S";
         QStringList words;
         QString title, accept;
+        bool whole = false;
         whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            dialog->setDirectory(folder.path());
+            const auto *list = dialog->findChild<QTreeView *>(u"treeView"_s);
+            WAIT_FOR(list->model()->rowCount(list->rootIndex()) >= (dialog->fileMode() == QFileDialog::Directory ? 1 : 2)
+                     && !list->model()->index(0, 3, list->rootIndex()).data().toString().isEmpty());
+            QApplication::processEvents();
             words = dialogWords(dialog);
             title = dialog->windowTitle();
             accept = acceptText(dialog);
+            whole = readsWhole(dialog);
             dialog->reject();
         });
-        QTest::mouseClick(child<QPushButton>(d.button), Qt::LeftButton);
-        EXPECT_EQ(title, d.title) << d.button;
-        EXPECT_EQ(accept, d.accept) << d.button;
-        EXPECT_TRUE(words.contains(u"Имя"_s)) << d.button << ": " << words.join(u", "_s).toStdString();
-        EXPECT_TRUE(words.contains(u"Отмена"_s)) << d.button;
-        EXPECT_EQ(english(words), QStringList()) << d.button;
+        if (d.button) {
+            QTest::mouseClick(child<QPushButton>(d.button), Qt::LeftButton);
+        } else {
+            ASSERT_TRUE(activate(window));
+            QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+        }
+        WAIT_FOR(!title.isEmpty());
+        EXPECT_EQ(title, d.title) << name;
+        EXPECT_EQ(accept, d.accept) << name;
+        EXPECT_TRUE(words.contains(u"Имя"_s)) << name << ": " << words.join(u", "_s).toStdString();
+        EXPECT_TRUE(words.contains(u"Отмена"_s)) << name;
+        EXPECT_TRUE(words.contains(u"Папка"_s)) << name << ": " << words.join(u", "_s).toStdString();
+        EXPECT_EQ(english(words), QStringList()) << name;
+        EXPECT_EQ(words.filter(u"аталог"_s), QStringList()) << name << ": the program says «папка»";
+        EXPECT_TRUE(whole) << name;
     }
 }
 
@@ -175,6 +227,6 @@ TEST(QtCatalogue, IsLoadedFromItsFolderAndWhatCannotBeLeavesTheWordsAsTheyWere)
     };
     for (const auto &f : folders) {
         EXPECT_EQ(loadQtRussian(f.folder), f.loaded) << f.name;
-        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Directories"), u"Каталоги"_s) << f.name;
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "New Folder"), u"Новая папка"_s) << f.name;
     }
 }

@@ -4,16 +4,25 @@
 #include "patchformat/patchwarnings.h"
 #include "runtime/failure.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QString>
 
 // A full flash is tens of MiB; anything smaller is not one.
 inline constexpr qint64 smallestBackup = 1024 * 1024;
 
 // The full-flash backup in use: only ever read, and never held open between
-// checks, so the flashing tool may write it at any time.
+// checks, so the flashing tool may write it at any time. Which backup it is
+// is its file, its size and its time as it was taken: a file saved over it,
+// of the same size or not, is another backup.
 struct Backup {
     QString path;
     qint64 size = 0;
+    QDateTime modified;
+
+    Backup() = default;
+    // The file at `path`, `size` bytes long, as it is now.
+    Backup(QString path, qint64 size) : path(std::move(path)), size(size), modified(QFileInfo(this->path).lastModified()) {}
 
     bool operator==(const Backup &) const = default;
 };

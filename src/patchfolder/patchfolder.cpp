@@ -36,12 +36,9 @@ Status listFiles(const QString &folder, const std::optional<Backup> &backup, Fol
         return failure;
     memory.forgetAllBut(folder);
     FolderMemory::Key key;
-    if (backup) {
-        const QFileInfo info(backup->path);
-        key.backup = backup->path;
-        key.backupSize = info.size();
-        key.backupModified = info.lastModified();
-    }
+    // The backup's file now: written since it was chosen, it is another.
+    if (backup)
+        key.backup = Backup(backup->path, QFileInfo(backup->path).size());
     std::vector<EntryState> states;
     std::vector<QString> unknown;
     std::vector<FolderMemory::Key> unknownKeys;

@@ -37,10 +37,7 @@ public:
     struct Key {
         qint64 size = 0;
         QDateTime modified;
-        // The backup it was matched against: its name, size and time.
-        QString backup;
-        qint64 backupSize = 0;
-        QDateTime backupModified;
+        std::optional<Backup> backup; // its file as it was when the file was matched against it
 
         bool operator==(const Key &) const = default;
     };

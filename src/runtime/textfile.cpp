@@ -1,10 +1,12 @@
 #include "textfile.h"
 
 #include "codepage.h"
+#include "sizewords.h"
 #include "textfile_p.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QThread>
 
 QString withDetail(const QString &reason, const QString &detail)
@@ -173,22 +175,32 @@ Status writeFile(const QString &path, QByteArrayView bytes)
     // is tried again for about a second before it counts as refused.
     int pauseMs = 10;
     for (int waited = 0;; waited += pauseMs, pauseMs *= 2) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return fail(saveReason(file));
-        // Uncommitted, the temporary file goes and the old one stays. The
-        // last bytes are flushed and the size asked before the commit, which
-        // in Qt 6.4 replaces the old file even when that flush failed.
-        if (file.write(bytes.data(), bytes.size()) == bytes.size() && file.flush() && file.size() == bytes.size()
-            && file.commit())
-            return std::nullopt;
-        if (file.error() == QFileDevice::NoError)
-            return fail(QStringLiteral("записано меньше, чем должно было"));
-        if (file.error() != QFileDevice::RenameError || waited >= 1000) {
-            if (file.error() == QFileDevice::RenameError && heldOpenElsewhere(path))
-                return fail(heldElsewhereReason());
-            return fail(deviceReason(file));
+        QFileDevice::FileError error = QFileDevice::NoError;
+        QString reason;
+        {
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                return fail(saveReason(file));
+            // Uncommitted, the temporary file goes and the old one stays. The
+            // last bytes are flushed and the size asked before the commit, which
+            // in Qt 6.4 replaces the old file even when that flush failed.
+            if (file.write(bytes.data(), bytes.size()) == bytes.size() && file.flush() && file.size() == bytes.size()
+                && file.commit())
+                return std::nullopt;
+            error = file.error();
+            reason = error == QFileDevice::NoError ? QStringLiteral("записано меньше, чем должно было") : deviceReason(file);
         }
+        // A full disk takes what fits and says no more than that: asked once
+        // the new file is gone, its free space tells.
+        if (error != QFileDevice::RenameError) {
+            const QStorageInfo disk(QFileInfo(path).absolutePath());
+            if (disk.isValid() && disk.bytesAvailable() < bytes.size())
+                return fail(QStringLiteral("на диске не хватает места: файл занимает %1, а свободно %2")
+                                .arg(sizeWords(bytes.size()), sizeWords(disk.bytesAvailable())));
+            return fail(reason);
+        }
+        if (waited >= 1000)
+            return fail(heldOpenElsewhere(path) ? heldElsewhereReason() : reason);
         QThread::msleep(pauseMs);
     }
 }

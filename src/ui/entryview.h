@@ -7,6 +7,9 @@
 
 // How a list shows an entry's state, the same in every tab.
 
+// Where each list keeps its entries' patch files.
+inline constexpr int entryPathRole = Qt::UserRole + 1;
+
 // Whether its list keeps room for a mark before it, so that captions line
 // up: where any entry of the list has one.
 bool hasMark(const EntryState &state);

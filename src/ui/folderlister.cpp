@@ -1,32 +1,135 @@
 #include "folderlister.h"
 
-#include <QPromise>
-#include <algorithm>
-#include <atomic>
-#include <utility>
+#include <QMutex>
+#include <QThread>
+#include <QWaitCondition>
+#include <exception>
+#include <new>
 
-namespace {
+// One thread for every listing, as Qt's Mandelbrot example renders: a new
+// request restarts it between two files, closing aborts it there, and it
+// sleeps while there is nothing to do.
+class FolderLister::Worker : public QThread
+{
+public:
+    explicit Worker(FolderLister *lister) : m_lister(lister) {}
 
-std::atomic<std::chrono::milliseconds::rep> pauseMs = 0;
+    ~Worker() override
+    {
+        {
+            const QMutexLocker lock(&m_mutex);
+            m_abort = true;
+            m_wake.wakeOne();
+        }
+        wait();
+    }
 
-} // namespace
+    void list(const Request &request, const std::optional<Backup> &backup, quint64 serial)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_job = Job{request, backup, serial};
+        if (!isRunning()) {
+            start(LowPriority);
+        } else {
+            m_restart = true;
+            m_wake.wakeOne();
+        }
+    }
 
-FolderLister::FolderLister(std::function<void(const FolderListing &)> listed)
-    : m_listed(std::move(listed))
+    void setBeforeEachFile(std::function<void()> call)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_beforeEachFile = std::move(call);
+    }
+
+protected:
+    void run() override
+    {
+        // Only this thread reads and writes it; a listing works on a copy,
+        // kept when it ends.
+        FolderMemory memory;
+        forever {
+            m_mutex.lock();
+            while (!m_job && !m_abort)
+                m_wake.wait(&m_mutex);
+            if (m_abort)
+                return m_mutex.unlock();
+            const Job job = *std::exchange(m_job, std::nullopt);
+            m_restart = false;
+            m_mutex.unlock();
+
+            FolderMemory copy = memory;
+            FolderListing listing{job.request.folder, job.request.chosen, {}, {}, {}};
+            listing.failure = listSafely(job, copy, listing);
+            const QMutexLocker lock(&m_mutex);
+            if (m_abort)
+                return;
+            if (m_restart)
+                continue;
+            memory = std::move(copy);
+            QMetaObject::invokeMethod(m_lister, [lister = m_lister, serial = job.serial, listing = std::move(listing)]() mutable {
+                lister->finished(serial, std::move(listing));
+            }, Qt::QueuedConnection);
+        }
+    }
+
+private:
+    struct Job {
+        Request request;
+        std::optional<Backup> backup;
+        quint64 serial = 0;
+    };
+
+    // What goes wrong unforeseen (memory running out) fails the listing, as
+    // a folder that cannot be read does, rather than ending the program.
+    Status listSafely(const Job &job, FolderMemory &memory, FolderListing &listing)
+    {
+        const GoOn goOn = [this] {
+            std::function<void()> before;
+            {
+                const QMutexLocker lock(&m_mutex);
+                if (m_restart || m_abort)
+                    return false;
+                before = m_beforeEachFile;
+            }
+            if (before)
+                before();
+            const QMutexLocker lock(&m_mutex);
+            return !m_restart && !m_abort;
+        };
+        const auto failed = [&](const QString &reason) {
+            return Failure{QStringLiteral("Не удалось открыть папку с патчами."), job.request.folder, reason};
+        };
+        try {
+            return listPatchFolder(job.request.folder, job.backup, memory, listing.folder, listing.backupFailure, goOn);
+        } catch (const std::bad_alloc &) {
+            return failed(QStringLiteral("не хватило памяти"));
+        } catch (...) {
+            return failed(QStringLiteral("сбой программы при чтении папки"));
+        }
+    }
+
+    FolderLister *const m_lister;
+    QMutex m_mutex;
+    QWaitCondition m_wake;
+    std::optional<Job> m_job;
+    bool m_restart = false;
+    bool m_abort = false;
+    std::function<void()> m_beforeEachFile;
+};
+
+FolderLister::FolderLister(std::function<void(const FolderListing &)> listed, QObject *parent)
+    : QObject(parent)
+    , m_listed(std::move(listed))
+    , m_worker(std::make_unique<Worker>(this))
 {
 }
 
-FolderLister::~FolderLister()
-{
-    for (const auto &run : m_runs)
-        run->watcher.future().cancel();
-    for (const auto &run : m_runs)
-        run->thread.join();
-}
+FolderLister::~FolderLister() = default;
 
-void FolderLister::setPause(std::chrono::milliseconds perFile)
+void FolderLister::setBeforeEachFile(std::function<void()> call)
 {
-    pauseMs = perFile.count();
+    m_worker->setBeforeEachFile(std::move(call));
 }
 
 void FolderLister::choose(const QString &folder, const std::optional<Backup> &backup)
@@ -43,60 +146,30 @@ void FolderLister::refresh(const QString &shown, const std::optional<Backup> &ba
     if (m_wanted) {
         // The listing under way began just now; only another backup makes it stale.
         if (anotherBackup)
-            start(*m_wanted);
+            start({m_wanted->folder, m_wanted->chosen});
         return;
     }
     if (!shown.isEmpty())
-        start({shown, false});
+        start({shown, false, !anotherBackup});
 }
 
 void FolderLister::start(const Request &request)
 {
-    // Whatever is under way is no longer wanted: it stops at its next file.
-    for (const auto &run : m_runs)
-        run->watcher.future().cancel();
     m_wanted = request;
-    QPromise<FolderListing> promise;
-    auto run = std::make_unique<Run>();
-    // Queued: the run is taken away after the watcher has said its piece.
-    connect(&run->watcher, &QFutureWatcherBase::finished, this, [this, at = run.get()] { finished(at); },
-            Qt::QueuedConnection);
-    run->watcher.setFuture(promise.future());
-    run->thread = std::thread([promise = std::move(promise), request, backup = m_backup, memory = m_memory]() mutable {
-        promise.start();
-        FolderListing listing{request.folder, request.chosen, {}, {}, {}, std::move(memory)};
-        const GoOn goOn = [&promise] {
-            if (const auto ms = pauseMs.load())
-                std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-            return !promise.isCanceled();
-        };
-        listing.failure = listPatchFolder(request.folder, backup, listing.memory, listing.folder,
-                                          listing.backupFailure, goOn);
-        promise.addResult(std::move(listing)); // a cancelled promise keeps nothing
-        promise.finish();
-    });
-    m_runs.push_back(std::move(run));
+    m_worker->list(request, m_backup, ++m_serial);
 }
 
-void FolderLister::finished(Run *run)
+void FolderLister::finished(quint64 serial, FolderListing listing)
 {
-    run->thread.join();
-    // Only the last run can be wanted: every one before it was stopped, or
-    // had ended but not yet been told when a later request came.
-    const bool wanted = run == m_runs.back().get() && m_wanted;
-    std::optional<FolderListing> listing;
-    if (wanted)
-        listing = run->watcher.result();
-    std::erase_if(m_runs, [run](const auto &r) { return r.get() == run; });
-    if (!listing)
+    // Ended before a later request came, and told only after it.
+    if (serial != m_serial || !m_wanted)
         return;
     m_wanted.reset();
-    if (listing->chosen) {
-        if (!listing->failure)
+    if (listing.chosen) {
+        if (!listing.failure)
             m_choices.clear();
         else if (m_choices.removeLast(); !m_choices.isEmpty())
             start({m_choices.last(), true}); // the choice before it stands
     }
-    m_memory = std::move(listing->memory);
-    m_listed(*listing);
+    m_listed(listing);
 }

@@ -2,14 +2,10 @@
 
 #include "patchfolder/patchfolder.h"
 
-#include <QFutureWatcher>
 #include <QObject>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
-#include <vector>
 
 // A folder listed, or why not.
 struct FolderListing {
@@ -18,20 +14,21 @@ struct FolderListing {
     PatchFolder folder;
     Status failure;
     Status backupFailure;
-    FolderMemory memory; // what the lister knows from now on
 };
 
-// Lists folders of patches away from the window's thread: a large folder
-// takes a while, and the window must not freeze meanwhile. What the person
-// asked for last wins: a choice stops the listing under way at once, a look
-// again never replaces a choice, and a listing nobody wants any more is
-// dropped. A choice that cannot be listed changes nothing: the one before
-// it stands, even one that was still being read.
+// Lists folders of patches on a thread of its own: a large folder takes a
+// while, and the window must not freeze meanwhile. What the person asked
+// for last wins: a choice stops the listing under way at once, a look again
+// never replaces a choice, and a listing nobody wants any more is dropped.
+// A choice that cannot be listed changes nothing: the one before it stands,
+// even one that was still being read.
 class FolderLister : public QObject
 {
+    Q_OBJECT
+
 public:
-    explicit FolderLister(std::function<void(const FolderListing &)> listed);
-    ~FolderLister() override; // stops every listing, waiting only for the file each reads
+    explicit FolderLister(std::function<void(const FolderListing &)> listed, QObject *parent = nullptr);
+    ~FolderLister() override; // stops the listing under way, waiting only for the file it reads
 
     // The person chose `folder`: it is listed from now on, if it can be.
     void choose(const QString &folder, const std::optional<Backup> &backup);
@@ -40,27 +37,29 @@ public:
     void refresh(const QString &shown, const std::optional<Backup> &backup);
     // A listing is wanted and not told yet.
     bool busy() const { return m_wanted.has_value(); }
+    // The one wanted is a look again that may well find all as it was: the
+    // folder shown, with the backup it was listed against.
+    bool quiet() const { return m_wanted && m_wanted->quiet; }
 
-    // Each file a listing reads waits this long first: tests slow listings
-    // down so that what a person does lands while one runs.
-    static void setPause(std::chrono::milliseconds perFile);
+    // Runs on the lister's thread before each file a listing reads: tests
+    // slow listings down with it, so that what a person does lands while one
+    // runs. What it throws ends that listing as a failure.
+    void setBeforeEachFile(std::function<void()> call);
 
 private:
     struct Request {
         QString folder;
-        bool chosen;
+        bool chosen;        // every request says who asked
+        bool quiet = false;
     };
-    struct Run {
-        QFutureWatcher<FolderListing> watcher;
-        std::thread thread;
-    };
+    class Worker;
     void start(const Request &request);
-    void finished(Run *run);
+    void finished(quint64 serial, FolderListing listing);
 
     std::function<void(const FolderListing &)> m_listed;
-    FolderMemory m_memory; // a listing works on its own copy and hands it back
     std::optional<Backup> m_backup; // as last asked for
     std::optional<Request> m_wanted;
+    quint64 m_serial = 0; // of the one wanted: any other that ends is dropped
     QStringList m_choices; // chosen and not listed yet, the last one last
-    std::vector<std::unique_ptr<Run>> m_runs; // the last one is the wanted one
+    std::unique_ptr<Worker> m_worker;
 };

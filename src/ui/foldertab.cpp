@@ -2,6 +2,7 @@
 
 #include "countline.h"
 #include "entryview.h"
+#include "filedialogs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,23 +11,22 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
+#include <QTabWidget>
 
 namespace {
 
-enum Role {
-    PathRole = Qt::UserRole + 1,
-    // What the filter looks in: the name, the file's name and the number.
-    FilterRole,
-};
+// What the filter looks in: the name, the file's name and the number.
+constexpr int filterRole = entryPathRole + 1;
 
 QStandardItem *rowOf(const EntryState &state, bool keepRoom, const QBrush &grey)
 {
     const QString about = entryAbout(state, Listed::Folder);
     auto *item = new QStandardItem(entryMark(state, keepRoom), patchName(state));
-    item->setData(state.path, PathRole);
-    item->setData(QStringList{patchName(state), QFileInfo(state.path).fileName(), state.header.number}.join(u'\n'), FilterRole);
+    item->setData(state.path, entryPathRole);
+    item->setData(QStringList{patchName(state), QFileInfo(state.path).fileName(), state.header.number}.join(u'\n'), filterRole);
     item->setData(entryTooltip(about), Qt::ToolTipRole);
     item->setData(about, Qt::AccessibleDescriptionRole);
     if (entryGrey(state))
@@ -36,15 +36,16 @@ QStandardItem *rowOf(const EntryState &state, bool keepRoom, const QBrush &grey)
 
 } // namespace
 
-FolderTab::FolderTab(Widgets widgets, Calls calls)
-    : m_widgets(widgets)
+FolderTab::FolderTab(Widgets widgets, Calls calls, QObject *parent)
+    : QObject(parent)
+    , m_widgets(widgets)
     , m_calls(std::move(calls))
     , m_model(new QStandardItemModel(this))
     , m_filter(new QSortFilterProxyModel(this))
-    , m_lister([this](const FolderListing &listing) { listed(listing); })
+    , m_lister(new FolderLister([this](const FolderListing &listing) { listed(listing); }, this))
 {
     m_filter->setSourceModel(m_model);
-    m_filter->setFilterRole(FilterRole);
+    m_filter->setFilterRole(filterRole);
     m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
     m_widgets.list->setModel(m_filter);
     m_widgets.list->setIconSize(QSize(16, 16));
@@ -52,59 +53,61 @@ FolderTab::FolderTab(Widgets widgets, Calls calls)
         m_filter->setFilterFixedString(text);
         showCount();
     });
-    connect(m_widgets.list, &QListView::doubleClicked, this,
-            [this](const QModelIndex &index) { m_calls.append(index.data(PathRole).toString()); });
-    m_widgets.list->installEventFilter(this);
     m_widgets.filter->installEventFilter(this);
     m_widgets.folder->installEventFilter(this);
+    connect(m_widgets.choose, &QPushButton::clicked, this, &FolderTab::askForFolder);
+    // From any tab, where its button is hidden.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), m_widgets.choose->window()), &QShortcut::activated,
+            this, &FolderTab::askForFolder);
     showCount();
 }
 
 FolderTab::~FolderTab() = default;
 
+void FolderTab::askForFolder()
+{
+    showTab();
+    if (const std::optional<QString> chosen = askIn(folderDialog(), m_widgets.choose->window()))
+        use(*chosen);
+}
+
+void FolderTab::use(const QString &folder)
+{
+    showTab();
+    choose(folder, m_calls.backup ? m_calls.backup() : std::nullopt);
+}
+
+void FolderTab::showTab()
+{
+    if (m_widgets.tabs)
+        m_widgets.tabs->setCurrentWidget(m_widgets.list->parentWidget());
+}
+
 void FolderTab::choose(const QString &folder, const std::optional<Backup> &backup)
 {
-    m_lister.choose(folder, backup);
+    m_lister->choose(folder, backup);
     showCount();
 }
 
 void FolderTab::refresh(const std::optional<Backup> &backup)
 {
-    m_lister.refresh(m_shown.path, backup);
+    m_lister->refresh(m_shown.path, backup);
     showCount();
 }
 
-// Enter on a patch appends it, once a press; Escape in the filter empties it;
-// the folder's path is shortened anew as its label grows or shrinks.
+// Escape in the filter empties it; the folder's path is shortened anew as
+// its label grows or shrinks.
 bool FolderTab::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_widgets.folder && event->type() == QEvent::Resize)
         showFolder();
-    if (event->type() != QEvent::KeyPress)
-        return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
-    if (watched == m_widgets.filter && key->key() == Qt::Key_Escape && !m_widgets.filter->text().isEmpty()) {
+    if (watched == m_widgets.filter && event->type() == QEvent::KeyPress && key->key() == Qt::Key_Escape
+        && !m_widgets.filter->text().isEmpty()) {
         m_widgets.filter->clear();
         return true;
     }
-    if (watched == m_widgets.list && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        if (!key->isAutoRepeat())
-            appendCurrent();
-        return true;
-    }
     return QObject::eventFilter(watched, event);
-}
-
-QString FolderTab::currentPath() const
-{
-    return m_widgets.list->currentIndex().data(PathRole).toString();
-}
-
-void FolderTab::appendCurrent()
-{
-    const QModelIndex current = m_widgets.list->currentIndex();
-    if (current.isValid())
-        m_calls.append(current.data(PathRole).toString());
 }
 
 void FolderTab::listed(const FolderListing &listing)
@@ -144,7 +147,7 @@ void FolderTab::show(const PatchFolder &folder)
         return;
     }
     m_shown = folder;
-    const QString current = m_widgets.list->currentIndex().data(PathRole).toString();
+    const QString current = m_widgets.list->currentIndex().data(entryPathRole).toString();
     m_model->clear();
     bool keepRoom = false;
     for (const EntryState &state : folder.patches)
@@ -154,7 +157,7 @@ void FolderTab::show(const PatchFolder &folder)
         m_model->appendRow(rowOf(state, keepRoom, grey));
     // The patch the user stood on stays current when the folder is read again.
     for (int row = 0; row < m_filter->rowCount(); ++row) {
-        if (m_filter->index(row, 0).data(PathRole).toString() == current)
+        if (m_filter->index(row, 0).data(entryPathRole).toString() == current)
             m_widgets.list->setCurrentIndex(m_filter->index(row, 0));
     }
     showFolder();
@@ -172,7 +175,9 @@ void FolderTab::showFolder()
 
 void FolderTab::showCount()
 {
-    const QString text = countLine({!m_shown.path.isEmpty(), m_lister.busy(), m_filter->rowCount(), m_model->rowCount(),
+    // A look again that may find all as it was says nothing meanwhile.
+    const bool reading = m_lister->busy() && !m_lister->quiet();
+    const QString text = countLine({!m_shown.path.isEmpty(), reading, m_filter->rowCount(), m_model->rowCount(),
                                     m_shown.notPatches, m_shown.namedOtherwise, m_shown.phoneFolders});
     m_widgets.count->setText(text);
     m_widgets.count->setToolTip(text);

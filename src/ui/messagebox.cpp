@@ -18,3 +18,23 @@ bool askToGoOn(QWidget *parent, const QString &title, const QString &text, const
     box.exec();
     return box.clickedButton() == go;
 }
+
+void report(QWidget *parent, const Failure &failure)
+{
+    showMessageBox(parent, QMessageBox::Critical, messageTitle, failure.message());
+}
+
+void laterReport(QWidget *parent, const Failure &failure)
+{
+    QMetaObject::invokeMethod(parent, [parent, failure] { report(parent, failure); }, Qt::QueuedConnection);
+}
+
+void warn(QWidget *parent, const QString &text)
+{
+    showMessageBox(parent, QMessageBox::Warning, messageTitle, text);
+}
+
+void inform(QWidget *parent, const QString &text)
+{
+    showMessageBox(parent, QMessageBox::Information, messageTitle, text);
+}

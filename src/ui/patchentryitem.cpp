@@ -16,6 +16,8 @@ QVariant PatchEntryItem::data(int role) const
         return entryTooltip(entryAbout(m_state));
     if (role == Qt::AccessibleDescriptionRole)
         return entryAbout(m_state);
+    if (role == entryPathRole)
+        return m_state.path;
     return QListWidgetItem::data(role);
 }
 

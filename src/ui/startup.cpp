@@ -1,9 +1,8 @@
 #include "startup.h"
 
-#include "mainwindow.h"
 #include "messagebox.h"
 
-void startUp(MainWindow &window)
+void startUp(QWidget &window)
 {
     showMessageBox(nullptr, QMessageBox::Warning, messageTitle,
                    QStringLiteral("Внимание! Вы используете эту программу на свой страх и риск. "

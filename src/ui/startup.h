@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QString>
-
-class MainWindow;
-
-inline const QString messageTitle = QStringLiteral("Kelvaro");
+class QWidget;
 
 // Every start warns that the user acts at his own risk, before the window shows.
-void startUp(MainWindow &window);
+void startUp(QWidget &window);

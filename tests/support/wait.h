@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QTest>
 #include <gtest/gtest.h>
 
 // Handles events until `done` holds or `ms` have passed; whether it holds.
@@ -11,14 +9,7 @@
 template <typename Done>
 bool waitUntil(Done done, int ms = 5000)
 {
-    const QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
+    return QTest::qWaitFor(done, ms);
 }
 
 // A wait that fails the test when `condition` does not come to hold.

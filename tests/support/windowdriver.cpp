@@ -137,7 +137,7 @@ void Window::comeBack()
     EXPECT_TRUE(activate(window));
 }
 
-MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose)
+MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose, const std::function<void()> &meanwhile)
 {
     MenuSeen seen;
     QTimer timer;
@@ -146,6 +146,8 @@ MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose)
         if (!menu)
             return;
         timer.stop();
+        if (meanwhile)
+            meanwhile();
         bool chosen = false;
         for (QAction *action : menu->actions()) {
             seen.items += action->text();

@@ -81,13 +81,13 @@ void dropFiles(QWidget *on, const QStringList &files);
 // The menu of the entry at `row` of `view`, as a right click brings it: its
 // items as they read (a separator is empty), which are enabled, and the one
 // that reads `choose` chosen with Enter when it is enabled; or none, and the
-// menu closed.
+// menu closed. `meanwhile` runs while the menu is open, before the choice.
 struct MenuSeen {
     QStringList items;
     QStringList enabled;
 };
 
-MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose);
+MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose, const std::function<void()> &meanwhile = {});
 
 // Makes `widget` the active window, as a click on it would.
 bool activate(QWidget &widget);
