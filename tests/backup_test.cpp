@@ -405,11 +405,11 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
         {"not for this firmware", u"200: 0000 5E5E\r\n100: 99 01"_s, true, u"Refused: DoesNotFit@2"_s},
         {"past the end", u"200: 0000 5E5E\r\nFFF: 0102 0304"_s, true, u"Refused: Outside@2"_s},
         // Records that share bytes: undone last first, at the addresses they wrote.
-        {"a range cleared, then written into", u";CX70v50\r\n;Часы\r\n+A0\r\n60: 1020 0000\r\n60: 0000 CCDD\r\n+0\r\n"_s, false,
-         u"Done: \r\n;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Его записи пишут в одни и те же байты, и снимаются с последней.\r\n"
-         u"00000100: CCDD 0000\r\n00000100: 0000 1020\r\n"_s},
+        {"a range cleared, then written into", u";CX70v50\r\n;Часы\r\n+A0\r\n60: 1020 0000 ; c\r\n60: 0000 CCDD\r\n"_s, false,
+         u"Done: \r\n;CX70v50\r\n;Снимает с телефона патч «p»\r\n;Часы\r\n+A0\r\n ; c\r\n\r\n+0\r\n"
+         u";Его записи пишут в одни и те же байты и снимаются с последней:\r\n00000100: CCDD 0000\r\n00000100: 0000 1020\r\n"_s},
         {"a byte written back", u"100: 10 03\r\n100: 03 10"_s, true,
-         u"Done: \r\n;Снимает с телефона патч «p»\r\n;Его записи пишут в одни и те же байты, и снимаются с последней.\r\n"
+         u"Done: \r\n;Снимает с телефона патч «p»\r\n\r\n;Его записи пишут в одни и те же байты и снимаются с последней:\r\n"
          u"00000100: 10 03\r\n00000100: 03 10\r\n"_s},
         {"at odds with itself", u"100: 1020 0304\r\n101: 20 05"_s, false, u"Refused: Rewritten@2"_s},
     };
@@ -417,6 +417,9 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
         const PatchReading reading = readPatchText(row.patch);
         EXPECT_EQ(editSummary(takeOffText(row.patch, reading, row.withBackup ? &backup : nullptr, u"p")).toStdString(), row.edit.toStdString()) << row.name;
     }
+    // A name in quotes of its own, as Russian nests them.
+    EXPECT_EQ(editSummary(takeOffText(u"A0: 01 02"_s, readPatchText(u"A0: 01 02"_s), nullptr, u"Убрать «Подождите»"_s)),
+              u"Done: \r\n;Снимает с телефона патч «Убрать „Подождите“»\r\nA0: 02 01\r\n"_s);
 }
 
 // The old bytes a record lacks, from the backup; the rest as it stands.

@@ -219,7 +219,7 @@ QString swappedInPlace(QStringView text, const PatchReading &reading, const std:
 {
     Rewrite rewrite(text);
     rewrite.copyTo(titleAt(text));
-    rewrite.put(QStringLiteral(";Снимает с телефона патч «%1»\r\n").arg(name));
+    rewrite.put(QStringLiteral(";Снимает с телефона патч %1\r\n").arg(quoted(name)));
     const char *const bytes = reading.bytes.constData();
     std::size_t next = 0;
     for (std::size_t i = 0; i < reading.records.size(); ++i) {
@@ -240,15 +240,20 @@ QString swappedInPlace(QStringView text, const PatchReading &reading, const std:
     return rewrite.finish();
 }
 
-// The records undone last first, at the addresses they wrote: the lines of
-// the patch cannot be kept, as its offsets stand where they stood.
+// The records undone last first, at the addresses they wrote, after the
+// patch's other lines, what it left on ended: its offsets stood where its
+// records stood, and these no longer do.
 QString swappedInReverse(QStringView text, const PatchReading &reading, const std::vector<std::size_t> &off, QStringView name)
 {
     Rewrite rewrite(text);
     rewrite.copyTo(titleAt(text));
-    rewrite.put(QStringLiteral(";Снимает с телефона патч «%1»\r\n"
-                               ";Его записи пишут в одни и те же байты, и снимаются с последней.\r\n")
-                    .arg(name));
+    rewrite.put(QStringLiteral(";Снимает с телефона патч %1\r\n").arg(quoted(name)));
+    for (const PatchRecord &record : reading.records)
+        rewrite.leaveOut(record);
+    rewrite.copyTo(text.size());
+    rewrite.finishLine();
+    endWhatIsOn(rewrite, reading);
+    rewrite.put(u";Его записи пишут в одни и те же байты и снимаются с последней:\r\n");
     const char *const bytes = reading.bytes.constData();
     for (auto i = off.rbegin(); i != off.rend(); ++i) {
         const PatchRecord &record = reading.records[*i];
