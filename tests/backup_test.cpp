@@ -767,10 +767,10 @@ TEST(BackupCopy, IsTheBackupWithTheTextWrittenOrNothing)
     ASSERT_TRUE(copy.refused);
     EXPECT_TRUE(copy.bytes.isEmpty());
     EXPECT_EQ(copy.refused->message(),
-              u"Копия после прошивки не сохранена: прошивальщик запишет этот текст не так, как он написан.\n\nФайл: %1\n"
+              u"Копия после прошивки не сохранена: прошивальщик запишет этот текст не так, как он написан.\n\n"
               u"Причина: запись в строке 2 не подходит к копии прошивки «full.bin»: патч написан для другой прошивки; строку 3 "
               u"прошивальщик не прочтёт или может прочесть иначе: копия должна быть тем, что окажется в телефоне. Поправьте текст "
-              u"(кнопка передачи скажет, что не так) и сохраните копию снова."_s.arg(path(u"full.bin"_s)));
+              u"(кнопка передачи скажет, что не так) и сохраните копию снова."_s);
 
     ASSERT_TRUE(QFile::resize(path(u"full.bin"_s), smallestBackup + 1));
     const Status changed = flashedCopy(backup, readPatchText(u"100: 10 AA"_s), copy);

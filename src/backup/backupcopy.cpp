@@ -19,7 +19,7 @@ Status flashedCopy(const Backup &backup, const PatchReading &reading, FlashedCop
     if (!faults.empty()) {
         copy.bytes.clear();
         copy.refused = Failure{QStringLiteral("Копия после прошивки не сохранена: прошивальщик запишет этот текст не так, как он написан."),
-                               backup.path, copyReason(faults, backupName(backup))};
+                               QString(), copyReason(faults, backupName(backup))};
     }
     return std::nullopt;
 }
