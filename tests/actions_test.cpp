@@ -2,18 +2,24 @@
 // backup dropped alone and together, the window brought back, the filter
 // typed in, patches appended, taken off and filled in from an entry's menu
 // (now and then while a folder listed meanwhile replaces its rows), the text
-// cleared, a backup chosen and put away, the copy after a flash saved and used, the text
+// cleared, typed in, pasted and cut while a check of it may run, a backup
+// chosen and put away, the copy after a flash saved and used, the text
 // handed over and the box answered either way; listings slowed now and
 // then, so that one action lands while another runs. After every step, what
-// must hold. A failure prints the seed and the steps; another seed, or more
+// must hold: among it, the marks of the text are what a check from scratch
+// says. A failure prints the seed and the steps; another seed, or more
 // steps: KELVARINE_ACTIONS_SEED and KELVARINE_ACTIONS_STEPS.
+#include "backupinuse.h"
 #include "folderlister.h"
+#include "livetext/patchtextedit.h"
+#include "livetext/textchecker.h"
 #include "runtime/codepage.h"
 #include "support/madeup.h"
 #include "support/printers.h"
 #include "support/wait.h"
 #include "support/windowdriver.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -78,6 +84,8 @@ protected:
         write(u"loose/a-other-phone.vkp"_s, ";S65v58\r\n;Clock\r\n1000: 10 5E\r\n");
         write(u"loose/b-plain.vkp"_s, ";CX70v50\r\n;Plain\r\n1000: 10 5F\r\n1001: 10 5F\r\n");
         write(u"loose/c-template.vkp"_s, ";CX70v50\r\n;Template\r\n;1000: 10 xx\r\n");
+        // Checks follow edits closely, so that many land while another runs.
+        window.findChild<TextChecker *>()->setPause(20);
         // Boxes come at any time: each is read, and answered as the dice say.
         awaitModal(&QMessageBox::staticMetaObject, 1);
         QObject::connect(&m_boxes, &QTimer::timeout, [this] { answerBox(); });
@@ -103,6 +111,7 @@ protected:
 private:
     void step();
     void check(bool settle);
+    void checkMarks();
     void answerBox();
 
     // The person's places: folders, the backup, patch files.
@@ -246,7 +255,7 @@ void Actions::run(unsigned seed, int steps)
 void Actions::step()
 {
     auto *tabs = child<QTabWidget>("SSTab1");
-    switch (dice(17)) {
+    switch (dice(18)) {
     case 0: { // a folder chosen in the dialog, or the dialog cancelled
         const QString chosen = pickFolder(false);
         const bool cancel = dice(5) == 0;
@@ -498,6 +507,43 @@ void Actions::step()
         }
         break;
     }
+    case 15: { // typed, pasted or cut in the text, a check perhaps under way
+        auto *edit = child<PatchTextEdit>("txtPath");
+        const QString lines[] = {u"1010: 10 5E"_s, u"2030: 10 5E"_s, u"1000: 5E 10"_s, u"xyz"_s, u"+A0"_s, u"+0"_s,
+                                 u"#pragma enable old_equal_ff"_s, u"100000: 10 nn ; the tune"_s, u";CX70v50"_s, u"/*"_s, u"*/"_s,
+                                 u"2030: 5E 11"_s, u""_s};
+        edit->setFocus();
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(dice(edit->document()->characterCount()));
+        edit->setTextCursor(cursor);
+        const int how = dice(3);
+        for (int burst = 0; burst < 1 + dice(3); ++burst) {
+            if (how == 0) {
+                const QString &line = lines[dice(int(std::size(lines)))];
+                say(u"type "_s + line);
+                QTest::keyClick(edit, Qt::Key_Return);
+                QTest::keyClicks(edit, line);
+            } else if (how == 1) {
+                QStringList pasted;
+                for (int n = 0; n < 1 + dice(6); ++n)
+                    pasted += lines[dice(int(std::size(lines)))];
+                say(u"paste "_s + pasted.join(u" | "_s));
+                QApplication::clipboard()->setText(u"\n"_s + pasted.join(u'\n'));
+                QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            } else {
+                const int cut = 1 + dice(40);
+                say(u"cut %1"_s.arg(cut));
+                for (int i = 0; i < cut; ++i)
+                    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+                QTest::keyClick(edit, Qt::Key_Delete);
+            }
+            // Now and then the next edit lands while a check runs.
+            if (dice(2))
+                QTest::qWait(dice(40));
+        }
+        m_text = patchText();
+        break;
+    }
     default: { // listings slowed, or not
         const int pause = std::array{0, 0, 1, 4}[dice(4)];
         say(u"listings pause %1 ms a file"_s.arg(pause));
@@ -546,6 +592,36 @@ void Actions::check(bool settle)
         if (!about.startsWith(u"Файла"_s)) {
             EXPECT_EQ(marked(about), inUse) << about.toStdString();
         }
+    }
+    checkMarks();
+}
+
+// The text's marks and findings, once its check is told, are those of the
+// text as it stands, as a check from scratch gives them: against the backup
+// in use where one was, while its file is there to read.
+void Actions::checkMarks()
+{
+    EXPECT_TRUE(waitUntil([&] { return !window.findChild<TextChecker *>()->busy(); }, 20000)) << "a check never ended";
+    auto *edit = child<PatchTextEdit>("txtPath");
+    const TextCheck &shown = edit->check();
+    if (!shown.checked)
+        return;
+    const QString text = edit->toPlainText();
+    EXPECT_EQ(shown.checked->text, text) << "the marks are not of the text as it stands";
+    const auto reading = std::make_shared<PatchReading>(readPatchText(text));
+    const std::optional<Backup> backup = window.findChild<BackupInUse *>()->backup();
+    std::optional<TextCheck> fromScratch;
+    if (!shown.checked->match && !backup) {
+        fromScratch = checkText(text, reading, nullptr, QString());
+    } else if (shown.checked->match && backup) {
+        BackupImage image;
+        const PatchReading *readings[] = {reading.get()};
+        if (!readBackupFor(*backup, readings, image))
+            fromScratch = checkText(text, reading, &image, backupName(*backup));
+    }
+    if (fromScratch) {
+        EXPECT_TRUE(shown.lines == fromScratch->lines) << "the marks differ from a check from scratch";
+        EXPECT_TRUE(shown.notices == fromScratch->notices) << "the findings differ from a check from scratch";
     }
 }
 

@@ -2,6 +2,8 @@
 // dropped, each entry marked, the box before a flash, and a backup that goes.
 // Words from the bytes the tests write into their made-up backup.
 #include "copyafterflash.h"
+#include "livetext/patchtextedit.h"
+#include "livetext/textchecker.h"
 #include "support/printers.h"
 #include "support/script.h"
 #include "support/wait.h"
@@ -151,6 +153,75 @@ TEST_F(WindowWithBackup, TheBoxBeforeAFlashNamesWhatDoesNotFit)
     EXPECT_TRUE(box.contains(u"• запись в строке 2 не подходит к копии прошивки «full.bin»: по адресу 00001040 патч ждёт "
                              u"10 20, а там 33 33, — патч написан для другой прошивки"_s)) << box.toStdString();
     EXPECT_FALSE(folder.exists(u"tmp.vkp"_s));
+}
+
+// As the person types: a record that does not fit marked and named among
+// the findings within a moment of the pause, with no box; F8 to the next
+// finding; Tab from one placeholder of a template to the next.
+TEST_F(WindowWithBackup, MarksTheTextAsItIsTyped)
+{
+    useBackup();
+    auto *edit = child<PatchTextEdit>("txtPath");
+    const auto settled = [&] { return waitUntil([&] { return !window.findChild<TextChecker *>()->busy(); }); };
+    const auto marks = [&] {
+        QStringList said;
+        for (const MarkedLine &line : edit->check().lines)
+            said += u"%1:%2"_s.arg(line.line).arg(int(line.mark));
+        return said.join(u' ');
+    };
+    const struct {
+        const char *name;
+        const char *typed;
+        QString marks; // line:LineMark
+        QString finding;
+    } rows[] = {
+        {"for another firmware", "1040: 1020 5E5F", u"1:%1"_s.arg(int(LineMark::DoesNotFit)),
+         u"Строка 1: запись в строке 1 не подходит к копии прошивки «full.bin»"_s},
+        {"and one that fits", "|1010: 10 5E", u"1:%1 2:%2"_s.arg(int(LineMark::DoesNotFit)).arg(int(LineMark::Fits)), {}},
+        {"and one the tool cannot read", "|xyz", u"1:%1 2:%2 3:%3"_s.arg(int(LineMark::DoesNotFit)).arg(int(LineMark::Fits)).arg(int(LineMark::Unreadable)),
+         u"Строка 3: строку 3 прошивальщик не прочтёт"_s},
+    };
+    edit->setFocus();
+    for (const auto &row : rows) {
+        // A line end is Return, as typed.
+        const QStringList lines = QString::fromUtf8(row.typed).split(u'|');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(edit, Qt::Key_Return);
+            QTest::keyClicks(edit, lines[i]);
+        }
+        ASSERT_TRUE(settled()) << row.name;
+        EXPECT_EQ(marks(), row.marks) << row.name;
+        const QString findings = [&] {
+            QStringList all;
+            for (int i = 0; i < edit->findings()->count(); ++i)
+                all += edit->findings()->item(i)->text();
+            return all.join(u'\n');
+        }();
+        EXPECT_TRUE(findings.contains(row.finding)) << row.name << ": " << findings.toStdString();
+    }
+    // From the end to the first finding, then on.
+    QTest::keyClick(edit, Qt::Key_F8);
+    EXPECT_EQ(edit->textCursor().blockNumber() + 1, 1);
+    EXPECT_TRUE(edit->findings()->isVisible());
+    QTest::keyClick(edit, Qt::Key_F8);
+    EXPECT_EQ(edit->textCursor().blockNumber() + 1, 3);
+    QTest::keyClick(edit, Qt::Key_F8, Qt::ShiftModifier);
+    EXPECT_EQ(edit->textCursor().blockNumber() + 1, 1);
+
+    // A template: Tab and Shift+Tab select its placeholders in turn; without any, Tab leaves the text.
+    edit->setPlainText(u"; nn: the tune\n1010: 10 nn\n1020: 10 XX ; x\n"_s);
+    edit->moveCursor(QTextCursor::Start);
+    const std::pair<Qt::KeyboardModifiers, const char *> steps[] = {
+        {Qt::NoModifier, "nn"}, {Qt::NoModifier, "XX"}, {Qt::NoModifier, "nn"}, {Qt::ShiftModifier, "XX"}};
+    for (const auto &[modifiers, selected] : steps) {
+        QTest::keyClick(edit, Qt::Key_Tab, modifiers);
+        EXPECT_EQ(edit->textCursor().selectedText(), QLatin1String(selected));
+        EXPECT_TRUE(edit->hasFocus());
+    }
+    edit->setPlainText(u"1010: 10 5E"_s);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_FALSE(edit->hasFocus());
 }
 
 // What a drop of what is no patch does, wherever on the window it lands:

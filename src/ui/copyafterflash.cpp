@@ -2,6 +2,7 @@
 
 #include "backupinuse.h"
 #include "filedialogs.h"
+#include "livetext/patchtextedit.h"
 #include "messagebox.h"
 
 #include "assembly/patchtextholder.h"
@@ -10,8 +11,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
-#include <QMenu>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 
 namespace {
@@ -73,7 +72,7 @@ QString offeredCopyName(const QString &backup)
     }
 }
 
-CopyAfterFlash::CopyAfterFlash(BackupInUse &backup, PatchTextHolder &text, QPlainTextEdit *textBox, QWidget *window)
+CopyAfterFlash::CopyAfterFlash(BackupInUse &backup, PatchTextHolder &text, PatchTextEdit *textBox, QWidget *window)
     : QObject(window)
     , m_backup(backup)
     , m_text(text)
@@ -84,16 +83,10 @@ CopyAfterFlash::CopyAfterFlash(BackupInUse &backup, PatchTextHolder &text, QPlai
     m_action->setShortcutContext(Qt::WindowShortcut);
     window->addAction(m_action);
     connect(m_action, &QAction::triggered, this, &CopyAfterFlash::save);
-    // The text box's own menu, and the copy of the whole text.
-    textBox->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(textBox, &QWidget::customContextMenuRequested, this, [this, textBox](const QPoint &at) {
-        const std::unique_ptr<QMenu> menu(textBox->createStandardContextMenu(at));
-        menu->addSeparator();
-        menu->addAction(m_action);
-        m_action->setEnabled(m_backup.backup().has_value());
-        menu->exec(textBox->viewport()->mapToGlobal(at));
-        m_action->setEnabled(true);
-    });
+    // In the text box's own menu too: the copy of the whole text.
+    textBox->addMenuAction(m_action);
+    connect(textBox, &PatchTextEdit::menuAboutToShow, this, [this] { m_action->setEnabled(m_backup.backup().has_value()); });
+    connect(textBox, &PatchTextEdit::menuClosed, this, [this] { m_action->setEnabled(true); });
 }
 
 void CopyAfterFlash::save()

@@ -5,7 +5,7 @@
 class BackupInUse;
 class PatchTextHolder;
 class QAction;
-class QPlainTextEdit;
+class PatchTextEdit;
 class QWidget;
 
 // The copy after a flash (Ctrl+S, in the text box's menu and the entries'):
@@ -15,7 +15,7 @@ class QWidget;
 class CopyAfterFlash : public QObject
 {
 public:
-    CopyAfterFlash(BackupInUse &backup, PatchTextHolder &text, QPlainTextEdit *textBox, QWidget *window);
+    CopyAfterFlash(BackupInUse &backup, PatchTextHolder &text, PatchTextEdit *textBox, QWidget *window);
 
     QAction *action() const { return m_action; }
 

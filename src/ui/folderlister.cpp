@@ -1,40 +1,16 @@
 #include "folderlister.h"
 
-#include <QMutex>
-#include <QThread>
-#include <QWaitCondition>
+#include "restartable.h"
+
 #include <exception>
 #include <new>
 
-// One thread for every listing, as Qt's Mandelbrot example renders: a new
-// request restarts it between two files, closing aborts it there, and it
-// sleeps while there is nothing to do.
-class FolderLister::Worker : public QThread
+// A listing restarts between two files when another is asked for.
+class FolderLister::Worker : public Restartable<FolderLister::Job>
 {
 public:
     explicit Worker(FolderLister *lister) : m_lister(lister) {}
-
-    ~Worker() override
-    {
-        {
-            const QMutexLocker lock(&m_mutex);
-            m_abort = true;
-            m_wake.wakeOne();
-        }
-        wait();
-    }
-
-    void list(const Request &request, const std::optional<Backup> &backup, quint64 serial)
-    {
-        const QMutexLocker lock(&m_mutex);
-        m_job = Job{request, backup, serial};
-        if (!isRunning()) {
-            start(LowPriority);
-        } else {
-            m_restart = true;
-            m_wake.wakeOne();
-        }
-    }
+    ~Worker() override { stop(); }
 
     void setBeforeEachFile(std::function<void()> call)
     {
@@ -43,59 +19,36 @@ public:
     }
 
 protected:
-    void run() override
+    void work(const Job &job) override
     {
-        // Only this thread reads and writes it; a listing works on a copy,
-        // kept when it ends.
-        FolderMemory memory;
-        forever {
-            m_mutex.lock();
-            while (!m_job && !m_abort)
-                m_wake.wait(&m_mutex);
-            if (m_abort)
-                return m_mutex.unlock();
-            const Job job = *std::exchange(m_job, std::nullopt);
-            m_restart = false;
-            m_mutex.unlock();
-
-            FolderMemory copy = memory;
-            FolderListing listing{job.request.folder, job.request.chosen, {}, {}, {}};
-            listing.failure = listSafely(job, copy, listing);
-            const QMutexLocker lock(&m_mutex);
-            if (m_abort)
-                return;
-            if (m_restart)
-                continue;
-            memory = std::move(copy);
-            QMetaObject::invokeMethod(m_lister, [lister = m_lister, serial = job.serial, listing = std::move(listing)]() mutable {
-                lister->finished(serial, std::move(listing));
-            }, Qt::QueuedConnection);
-        }
+        // A listing works on a copy of what the thread remembers, kept when it ends.
+        FolderMemory copy = m_memory;
+        FolderListing listing{job.request.folder, job.request.chosen, {}, {}, {}};
+        listing.failure = listSafely(job, copy, listing);
+        if (!wanted())
+            return;
+        m_memory = std::move(copy);
+        QMetaObject::invokeMethod(m_lister, [lister = m_lister, serial = job.serial, listing = std::move(listing)]() mutable {
+            lister->finished(serial, std::move(listing));
+        }, Qt::QueuedConnection);
     }
 
 private:
-    struct Job {
-        Request request;
-        std::optional<Backup> backup;
-        quint64 serial = 0;
-    };
-
     // What goes wrong unforeseen (memory running out) fails the listing, as
     // a folder that cannot be read does, rather than ending the program.
     Status listSafely(const Job &job, FolderMemory &memory, FolderListing &listing)
     {
         const GoOn goOn = [this] {
+            if (!wanted())
+                return false;
             std::function<void()> before;
             {
                 const QMutexLocker lock(&m_mutex);
-                if (m_restart || m_abort)
-                    return false;
                 before = m_beforeEachFile;
             }
             if (before)
                 before();
-            const QMutexLocker lock(&m_mutex);
-            return !m_restart && !m_abort;
+            return wanted();
         };
         const auto failed = [&](const QString &reason) {
             return Failure{QStringLiteral("Не удалось открыть папку с патчами."), job.request.folder, reason};
@@ -110,11 +63,7 @@ private:
     }
 
     FolderLister *const m_lister;
-    QMutex m_mutex;
-    QWaitCondition m_wake;
-    std::optional<Job> m_job;
-    bool m_restart = false;
-    bool m_abort = false;
+    FolderMemory m_memory; // only the thread touches it
     std::function<void()> m_beforeEachFile;
 };
 
@@ -156,7 +105,7 @@ void FolderLister::refresh(const QString &shown, const std::optional<Backup> &ba
 void FolderLister::start(const Request &request)
 {
     m_wanted = request;
-    m_worker->list(request, m_backup, ++m_serial);
+    m_worker->post({request, m_backup, ++m_serial});
 }
 
 void FolderLister::finished(quint64 serial, FolderListing listing)

@@ -52,6 +52,11 @@ private:
         bool chosen;        // every request says who asked
         bool quiet = false;
     };
+    struct Job {
+        Request request;
+        std::optional<Backup> backup;
+        quint64 serial = 0;
+    };
     class Worker;
     void start(const Request &request);
     void finished(quint64 serial, FolderListing listing);

@@ -6,6 +6,7 @@
 #include "drops.h"
 #include "entryactions.h"
 #include "foldertab.h"
+#include "livetext/livetext.h"
 #include "messagebox.h"
 #include "patchentryitem.h"
 #include "entryview.h"
@@ -56,6 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
          [this](const QString &text) { inform(this, text); }, [this] { return m_backup->backup(); }},
         this);
     const auto *copy = new CopyAfterFlash(*m_backup, *m_patchText, ui->txtPath, this);
+    new LiveText(ui->txtPath, *m_backup, this);
     new EntryActions({ui->lstDel, ui->lstFast, ui->lstOther, ui->lstFolder}, copy->action(), *m_backup, *m_patchText,
                      [this](const QString &path) { appendAndSay(path); }, this);
     new Drops(this, ui->txtPath->viewport(),

@@ -144,6 +144,52 @@ QIcon writesNothingIcon()
     return drawnIcon(drawWritesNothing);
 }
 
+QIcon lineMarkIcon(LineMark mark)
+{
+    switch (mark) {
+    case LineMark::Applied:
+        return stateIcon(PatchState::Applied);
+    case LineMark::Fits:
+        return stateIcon(PatchState::NotApplied);
+    case LineMark::DoesNotFit:
+        return stateIcon(PatchState::DoesNotFit);
+    case LineMark::Outside:
+        return stateIcon(PatchState::Outside);
+    case LineMark::Rewritten:
+        return stateIcon(PatchState::Contradictory);
+    case LineMark::Placeholder:
+        return writesNothingIcon();
+    case LineMark::Unchanged:
+        return drawnIcon([](QPainter &p) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(QColor(0x61, 0x61, 0x61), 2));
+            p.drawEllipse(QRectF(2, 2, 12, 12));
+            p.drawLine(QPointF(5, 8), QPointF(11, 8));
+        });
+    case LineMark::Unreadable:
+        return drawnIcon([](QPainter &p) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(0xB7, 0x1C, 0x1C));
+            p.drawEllipse(QRectF(1, 1, 14, 14));
+            p.setPen(QPen(Qt::white, 2.4, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
+        });
+    case LineMark::Doubt:
+        return drawnIcon([](QPainter &p) {
+            const QColor amber(0xC7, 0x7C, 0x02);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(amber, 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(QRectF(2, 2, 12, 12));
+            p.setPen(Qt::NoPen);
+            p.setBrush(amber);
+            p.drawEllipse(QPointF(8, 8), 2, 2);
+        });
+    }
+    return blankIcon();
+}
+
 QIcon blankIcon()
 {
     QPixmap pixmap(16, 16);

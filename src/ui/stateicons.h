@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backup/flashmodel.h"
+#include "textcheck/textcheck.h"
 
 #include <QIcon>
 
@@ -20,6 +21,13 @@ QIcon otherPhoneIcon();
 // A patch that writes nothing until the user edits it: an amber frame of
 // dashes with three dots, a form to fill in.
 QIcon writesNothingIcon();
+
+// The mark beside a line of the patch text: its record's state as the
+// entries show it, a grey ring with a bar for a record that changes nothing,
+// a red disc with a bar for a line the tool cannot read, an amber ring with
+// a dot for one it may read otherwise, the amber frame of a form for a
+// placeholder still to fill in.
+QIcon lineMarkIcon(LineMark mark);
 
 // Room for a mark, where an entry has none while others do.
 QIcon blankIcon();

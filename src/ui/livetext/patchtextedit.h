@@ -1,0 +1,66 @@
+#pragma once
+
+#include "textcheck/textcheck.h"
+
+#include <QPlainTextEdit>
+#include <functional>
+
+class PatchHighlighter;
+class QListWidget;
+class QMenu;
+class QToolButton;
+
+// The patch text box. At its left a margin with a mark beside each line the
+// last check marked; the format's colours and the faulty parts underlined;
+// under the text the check's findings, folded away or not; Tab and
+// Shift+Tab from one placeholder to the next while the text has any.
+class PatchTextEdit : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit PatchTextEdit(QWidget *parent = nullptr);
+
+    // What the last check said.
+    void showCheck(const TextCheck &check);
+    const TextCheck &check() const { return m_check; }
+    // The cursor to the start of `line`, from 1, shown.
+    void goToLine(int line);
+    // The next finding after the cursor's line, or the one before it.
+    void nextFinding(bool forward);
+    QListWidget *findings() const { return m_findings; }
+    QToolButton *fold() const { return m_fold; }
+
+    // Actions the text box's menu offers after Qt's own: for the whole text,
+    // and those `forLine` gives for the line right-clicked, from 1.
+    void addMenuAction(QAction *action);
+    void setLineActions(std::function<void(QMenu &, int line)> forLine);
+
+signals:
+    void menuAboutToShow();
+    void menuClosed();
+
+protected:
+    bool event(QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    class Margin;
+    void paintMargin(QPaintEvent *event);
+    void layOut();
+    void showFindings(bool shown);
+    void tooltipAt(const QPoint &inViewport, const QPoint &global);
+    bool toPlaceholder(bool forward);
+
+    Margin *m_margin;
+    PatchHighlighter *m_highlighter;
+    QListWidget *m_findings;
+    QToolButton *m_fold;
+    TextCheck m_check;
+    QList<QAction *> m_menuActions;
+    std::function<void(QMenu &, int)> m_lineActions;
+};
