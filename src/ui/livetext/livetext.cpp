@@ -5,18 +5,13 @@
 #include "textchecker.h"
 
 #include <QAction>
-#include <QTextDocument>
 
 LiveText::LiveText(PatchTextEdit *edit, BackupInUse &backup, QWidget *window)
     : QObject(window)
     , m_edit(edit)
     , m_checker(new TextChecker({[edit] { return edit->toPlainText(); }, [&backup] { return backup.backup(); }}, this))
 {
-    // Only what changes the text: colours changed by a check change nothing.
-    connect(edit->document(), &QTextDocument::contentsChange, m_checker, [this](int, int removed, int added) {
-        if (removed || added)
-            m_checker->edited();
-    });
+    connect(edit, &PatchTextEdit::edited, m_checker, &TextChecker::edited);
     connect(&backup, &BackupInUse::changed, m_checker, &TextChecker::checkNow);
     connect(m_checker, &TextChecker::checked, this, [this, &backup](const TextCheck &check) {
         m_edit->showCheck(check);

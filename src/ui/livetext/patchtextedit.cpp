@@ -1,6 +1,5 @@
 #include "patchtextedit.h"
 
-#include "patchhighlighter.h"
 #include "stateicons.h"
 
 #include <QContextMenuEvent>
@@ -10,6 +9,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QToolTip>
 #include <algorithm>
@@ -40,6 +41,19 @@ QIcon weightIcon(Weight weight)
     return lineMarkIcon(LineMark::Unchanged);
 }
 
+// The colours a line was given, and from what.
+struct Coloured : QTextBlockUserData {
+    Coloured(int revision, bool commentRunsIn, quint64 colouring)
+        : revision(revision)
+        , commentRunsIn(commentRunsIn)
+        , colouring(colouring)
+    {
+    }
+    int revision;
+    bool commentRunsIn;
+    quint64 colouring;
+};
+
 } // namespace
 
 // The strip at the left where the marks stand; its tooltips are the lines'.
@@ -67,7 +81,7 @@ private:
 PatchTextEdit::PatchTextEdit(QWidget *parent)
     : QPlainTextEdit(parent)
     , m_margin(new Margin(this))
-    , m_highlighter(new PatchHighlighter(document()))
+    , m_colours(palette())
     , m_findings(new QListWidget(this))
     , m_fold(new QToolButton(this))
 {
@@ -84,7 +98,15 @@ PatchTextEdit::PatchTextEdit(QWidget *parent)
     m_fold->setCheckable(true);
     m_fold->setAutoRaise(true);
     setCornerWidget(m_fold);
-    m_highlighter->usePalette(palette());
+    m_revision = document()->revision();
+    // Colours set on a line change the document too, but not its revision.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (document()->revision() == m_revision)
+            return;
+        m_revision = document()->revision();
+        m_commentsKnown = std::min(m_commentsKnown, document()->findBlock(position).blockNumber());
+        emit edited();
+    });
     connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
         if (dy)
             m_margin->scroll(0, dy);
@@ -104,7 +126,15 @@ PatchTextEdit::PatchTextEdit(QWidget *parent)
 void PatchTextEdit::showCheck(const TextCheck &check)
 {
     m_check = check;
-    m_highlighter->underline(check);
+    m_faults.clear();
+    if (check.checked) {
+        for (const Finding &finding : check.checked->reading->findings) {
+            m_faults[finding.line - 1].push_back({qsizetype(finding.column - 1), std::max<qsizetype>(finding.length, 1),
+                                                  severity(finding.kind) == Severity::Doubt});
+        }
+    }
+    ++m_colouring;
+    viewport()->update();
     m_findings->clear();
     for (const Notice &notice : check.notices) {
         auto *item = new QListWidgetItem(weightIcon(notice.weight), QStringLiteral("Строка %1: %2").arg(notice.line).arg(notice.text));
@@ -199,8 +229,10 @@ void PatchTextEdit::resizeEvent(QResizeEvent *event)
 
 void PatchTextEdit::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
-        m_highlighter->usePalette(palette());
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        m_colours = PatchColours(palette());
+        ++m_colouring;
+    }
     QPlainTextEdit::changeEvent(event);
 }
 
@@ -269,6 +301,54 @@ void PatchTextEdit::layOut()
     const QRect text = viewport()->geometry();
     m_margin->setGeometry(text.left() - markWidth, text.top(), markWidth, text.height());
     m_findings->setGeometry(text.left() - markWidth, text.bottom() + 1, text.width() + markWidth, findingsHeight);
+}
+
+void PatchTextEdit::paintEvent(QPaintEvent *event)
+{
+    colourShownLines();
+    QPlainTextEdit::paintEvent(event);
+}
+
+// Whether a /* comment runs on into `block`, from the lines above it: what
+// was known of them before the last edit above holds.
+bool PatchTextEdit::commentRunsInto(int block)
+{
+    m_commentRunsOn.resize(std::size_t(document()->blockCount()));
+    if (m_commentsKnown < block) {
+        QTextBlock line = document()->findBlockByNumber(m_commentsKnown);
+        bool runsOn = m_commentsKnown > 0 && m_commentRunsOn[std::size_t(m_commentsKnown - 1)];
+        for (; line.isValid() && line.blockNumber() < block; line = line.next()) {
+            runsOn = PatchColours::commentGoesOn(line.text(), runsOn);
+            m_commentRunsOn[std::size_t(line.blockNumber())] = runsOn;
+        }
+        m_commentsKnown = block;
+    }
+    return block > 0 && m_commentRunsOn[std::size_t(block - 1)];
+}
+
+void PatchTextEdit::colourShownLines()
+{
+    QTextBlock block = firstVisibleBlock();
+    qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
+    const qreal bottom = viewport()->height();
+    static const std::vector<PatchColours::Fault> none;
+    for (; block.isValid() && top <= bottom; block = block.next()) {
+        const int number = block.blockNumber();
+        bool inComment = commentRunsInto(number);
+        const auto *coloured = static_cast<const Coloured *>(block.userData());
+        if (!coloured || coloured->revision != block.revision() || coloured->commentRunsIn != inComment || coloured->colouring != m_colouring) {
+            const bool runsIn = inComment;
+            const auto faults = m_faults.find(number);
+            // Setting them changes the document: its layout, not its text.
+            block.layout()->setFormats(m_colours.line(block.text(), inComment, faults == m_faults.end() ? none : faults->second));
+            block.setUserData(new Coloured(block.revision(), runsIn, m_colouring));
+        } else {
+            inComment = PatchColours::commentGoesOn(block.text(), inComment);
+        }
+        m_commentRunsOn[std::size_t(number)] = inComment;
+        m_commentsKnown = std::max(m_commentsKnown, number + 1);
+        top += blockBoundingRect(block).height();
+    }
 }
 
 void PatchTextEdit::paintMargin(QPaintEvent *event)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "patchcolours.h"
 #include "textcheck/textcheck.h"
 
 #include <QPlainTextEdit>
 #include <functional>
+#include <map>
+#include <vector>
 
-class PatchHighlighter;
 class QListWidget;
 class QMenu;
 class QToolButton;
@@ -37,6 +39,8 @@ public:
     void setLineActions(std::function<void(QMenu &, int line)> forLine);
 
 signals:
+    // The text itself changed, not only its colours.
+    void edited();
     void menuAboutToShow();
     void menuClosed();
 
@@ -45,6 +49,7 @@ protected:
     bool viewportEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -56,8 +61,18 @@ private:
     void tooltipAt(const QPoint &inViewport, const QPoint &global);
     bool toPlaceholder(bool forward);
 
+    void colourShownLines();
+    bool commentRunsInto(int block);
+
     Margin *m_margin;
-    PatchHighlighter *m_highlighter;
+    // Lines are coloured as they come into view: colouring every line of a
+    // large text as it is appended cost more than appending it.
+    PatchColours m_colours;
+    quint64 m_colouring = 1; // changes when the colours or the faults do
+    std::map<int, std::vector<PatchColours::Fault>> m_faults; // by block, from 0
+    std::vector<char> m_commentRunsOn; // by block: a /* comment runs on past it
+    int m_commentsKnown = 0;           // for the blocks before this one
+    int m_revision = 0;
     QListWidget *m_findings;
     QToolButton *m_fold;
     TextCheck m_check;
