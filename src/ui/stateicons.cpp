@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <array>
 
 namespace {
 
@@ -144,7 +145,9 @@ QIcon writesNothingIcon()
     return drawnIcon(drawWritesNothing);
 }
 
-QIcon lineMarkIcon(LineMark mark)
+namespace {
+
+QIcon drawnLineMark(LineMark mark)
 {
     switch (mark) {
     case LineMark::Applied:
@@ -188,6 +191,18 @@ QIcon lineMarkIcon(LineMark mark)
         });
     }
     return blankIcon();
+}
+
+} // namespace
+
+QIcon lineMarkIcon(LineMark mark)
+{
+    // Drawn once: the margin paints a mark for each line in view at every key press.
+    static std::array<QIcon, int(LineMark::Unchanged) + 1> drawn;
+    QIcon &icon = drawn[std::size_t(mark)];
+    if (icon.isNull())
+        icon = drawnLineMark(mark);
+    return icon;
 }
 
 QIcon blankIcon()

@@ -11,7 +11,14 @@ LiveText::LiveText(PatchTextEdit *edit, BackupInUse &backup, QWidget *window)
     , m_edit(edit)
     , m_checker(new TextChecker({[edit] { return edit->toPlainText(); }, [&backup] { return backup.backup(); }}, this))
 {
-    connect(edit, &PatchTextEdit::edited, m_checker, &TextChecker::edited);
+    connect(edit, &PatchTextEdit::edited, m_checker, [this] {
+        if (m_edit->marked())
+            m_checker->edited();
+    });
+    connect(edit, &PatchTextEdit::markedChanged, m_checker, [this](bool marked) {
+        if (marked)
+            m_checker->checkNow();
+    });
     connect(&backup, &BackupInUse::changed, m_checker, &TextChecker::checkNow);
     connect(m_checker, &TextChecker::checked, this, [this, &backup](const TextCheck &check) {
         m_edit->showCheck(check);

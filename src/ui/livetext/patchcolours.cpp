@@ -24,14 +24,14 @@ qsizetype pastText(const QString &text, qsizetype at, qsizetype end)
 
 // One line's formats as they are found, and where its statement ends.
 struct PatchColours::Line {
-    const PatchColours *colours; // none where only the comments' reach is wanted
+    bool coloured; // false where only the comments' reach is wanted
     const QString &text;
-    QList<QTextLayout::FormatRange> formats;
+    std::vector<Span> spans;
 
     void put(qsizetype from, qsizetype length, Role role)
     {
-        if (colours)
-            formats.append({int(from), int(length), colours->m_formats[role]});
+        if (coloured)
+            spans.push_back({int(from), int(length), role});
     }
 
     // Comments, outside texts: where the statement ends, and whether a /*
@@ -91,18 +91,15 @@ PatchColours::PatchColours(const QPalette &palette)
     const auto colour = [&](const char *light, const char *onDark) { return QColor(QString::fromLatin1(dark ? onDark : light)); };
     const QColor colours[Roles] = {colour("#5C6773", "#9DA7B3"), colour("#0550AE", "#79C0FF"), colour("#8A4600", "#FFA657"),
                                    colour("#116329", "#7EE787"), colour("#7A3FC8", "#D2A8FF"), colour("#006E6E", "#56D4DD"),
-                                   colour("#A0108E", "#F778BA"), palette.color(QPalette::Text)};
-    for (int role = 0; role < Roles; ++role)
-        m_formats[role].setForeground(colours[role]);
-    m_formats[Comment].setFontItalic(true);
-    m_formats[Placeholder].setBackground(colour("#FFE58A", "#6B5300"));
-    m_fault = colour("#D1242F", "#FF7B72");
-    m_doubt = colour("#BF8700", "#E3B341");
+                                   colour("#A0108E", "#F778BA"), palette.color(QPalette::Text), colour("#D1242F", "#FF7B72"),
+                                   colour("#BF8700", "#E3B341")};
+    std::copy(std::begin(colours), std::end(colours), m_colours);
+    m_placeholder = colour("#FFE58A", "#6B5300");
 }
 
 bool PatchColours::commentGoesOn(const QString &text, bool inComment)
 {
-    Line line{nullptr, text, {}};
+    Line line{false, text, {}};
     qsizetype at = 0;
     if (inComment) {
         const qsizetype end = text.indexOf(u"*/");
@@ -115,15 +112,15 @@ bool PatchColours::commentGoesOn(const QString &text, bool inComment)
     return goesOn;
 }
 
-QList<QTextLayout::FormatRange> PatchColours::line(const QString &text, bool &inComment, const std::vector<Fault> &faults) const
+std::vector<PatchColours::Span> PatchColours::line(const QString &text, bool &inComment, const std::vector<Span> &faults) const
 {
-    Line line{this, text, {}};
+    Line line{true, text, {}};
     qsizetype at = 0;
     if (inComment) {
         const qsizetype end = text.indexOf(u"*/");
         line.put(0, end < 0 ? text.size() : end + 2, Comment);
         if (end < 0)
-            return line.formats;
+            return line.spans;
         at = end + 2;
     }
     inComment = false;
@@ -152,12 +149,6 @@ QList<QTextLayout::FormatRange> PatchColours::line(const QString &text, bool &in
         for (std::size_t f = 0; f < fields.size(); ++f)
             line.field(fields[f].first, fields[f].second, fields.size() > 1 && f == 0 ? Old : New);
     }
-    for (const Fault &fault : faults) {
-        QTextCharFormat marked;
-        marked.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
-        marked.setUnderlineColor(fault.doubt ? m_doubt : m_fault);
-        const qsizetype from = std::min(fault.from, qsizetype(text.size()));
-        line.formats.append({int(from), int(std::max<qsizetype>(std::min(fault.length, text.size() - from), 1)), marked});
-    }
-    return line.formats;
+    line.spans.insert(line.spans.end(), faults.begin(), faults.end());
+    return line.spans;
 }

@@ -2,7 +2,10 @@
 
 #include "stateicons.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
 #include <QContextMenuEvent>
+#include <QGlyphRun>
 #include <QHelpEvent>
 #include <QListWidget>
 #include <QMenu>
@@ -14,6 +17,8 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <algorithm>
+#include <array>
+#include <memory>
 
 namespace {
 
@@ -52,6 +57,8 @@ struct Coloured : QTextBlockUserData {
     int revision;
     bool commentRunsIn;
     quint64 colouring;
+    std::vector<PatchColours::Span> spans;
+    bool commentRunsOn = false;
 };
 
 } // namespace
@@ -80,6 +87,7 @@ private:
 
 PatchTextEdit::PatchTextEdit(QWidget *parent)
     : QPlainTextEdit(parent)
+    , m_markedAction(new QAction(QStringLiteral("Пометки, цвета и замечания"), this))
     , m_margin(new Margin(this))
     , m_colours(palette())
     , m_findings(new QListWidget(this))
@@ -107,12 +115,19 @@ PatchTextEdit::PatchTextEdit(QWidget *parent)
         m_commentsKnown = std::min(m_commentsKnown, document()->findBlock(position).blockNumber());
         emit edited();
     });
-    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
-        if (dy)
+    // Typed into, a line keeps its mark where it stands; the margin paints
+    // again when the text scrolls or lines come or go.
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect &, int dy) {
+        if (dy) {
             m_margin->scroll(0, dy);
-        else
-            m_margin->update(0, rect.y(), m_margin->width(), rect.height());
+        } else if (blockCount() != m_blocks) {
+            m_blocks = blockCount();
+            m_margin->update();
+        }
     });
+    m_markedAction->setCheckable(true);
+    m_markedAction->setChecked(true);
+    connect(m_markedAction, &QAction::toggled, this, &PatchTextEdit::setMarked);
     connect(m_fold, &QToolButton::toggled, this, &PatchTextEdit::showFindings);
     connect(m_findings, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         goToLine(item->data(Qt::UserRole).toInt());
@@ -129,8 +144,8 @@ void PatchTextEdit::showCheck(const TextCheck &check)
     m_faults.clear();
     if (check.checked) {
         for (const Finding &finding : check.checked->reading->findings) {
-            m_faults[finding.line - 1].push_back({qsizetype(finding.column - 1), std::max<qsizetype>(finding.length, 1),
-                                                  severity(finding.kind) == Severity::Doubt});
+            m_faults[finding.line - 1].push_back({finding.column - 1, int(std::max<qsizetype>(finding.length, 1)),
+                                                  severity(finding.kind) == Severity::Doubt ? PatchColours::Doubt : PatchColours::Fault});
         }
     }
     ++m_colouring;
@@ -176,6 +191,20 @@ void PatchTextEdit::nextFinding(bool forward)
     m_fold->setChecked(true);
     m_findings->setCurrentRow(int(to));
     goToLine(notices[to].line);
+}
+
+void PatchTextEdit::setMarked(bool marked)
+{
+    if (marked == m_marked)
+        return;
+    m_marked = marked;
+    m_markedAction->setChecked(marked);
+    m_fold->setVisible(marked);
+    if (!marked)
+        m_fold->setChecked(false);
+    layOut();
+    viewport()->update();
+    emit markedChanged(marked);
 }
 
 void PatchTextEdit::addMenuAction(QAction *action)
@@ -229,7 +258,7 @@ void PatchTextEdit::resizeEvent(QResizeEvent *event)
 
 void PatchTextEdit::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange) {
         m_colours = PatchColours(palette());
         ++m_colouring;
     }
@@ -248,6 +277,8 @@ void PatchTextEdit::contextMenuEvent(QContextMenuEvent *event)
         menu->addSeparator();
         menu->addActions(m_menuActions);
     }
+    menu->addSeparator();
+    menu->addAction(m_markedAction);
     emit menuAboutToShow();
     menu->exec(event->globalPos());
     emit menuClosed();
@@ -297,16 +328,55 @@ void PatchTextEdit::showFindings(bool shown)
 
 void PatchTextEdit::layOut()
 {
-    setViewportMargins(markWidth, 0, 0, m_findings->isVisible() ? findingsHeight : 0);
+    const int margin = m_marked ? markWidth : 0;
+    setViewportMargins(margin, 0, 0, m_findings->isVisible() ? findingsHeight : 0);
     const QRect text = viewport()->geometry();
-    m_margin->setGeometry(text.left() - markWidth, text.top(), markWidth, text.height());
-    m_findings->setGeometry(text.left() - markWidth, text.bottom() + 1, text.width() + markWidth, findingsHeight);
+    m_margin->setGeometry(text.left() - margin, text.top(), margin, text.height());
+    m_findings->setGeometry(text.left() - margin, text.bottom() + 1, text.width() + margin, findingsHeight);
 }
 
+// As Qt's own text box paints, each line drawn in its colours from the
+// glyphs the text box laid out: colours set on the line change the document,
+// and every key press painted the whole box again, not the line typed in.
 void PatchTextEdit::paintEvent(QPaintEvent *event)
 {
-    colourShownLines();
-    QPlainTextEdit::paintEvent(event);
+    if (!m_marked)
+        return QPlainTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    QPointF offset(contentOffset());
+    QRect region = event->rect();
+    const QRect shown = viewport()->rect();
+    const qreal widest = document()->documentLayout()->documentSize().width();
+    painter.setBrushOrigin(offset); // where a wavy line starts its wave
+    region.setRight(std::min(region.right(), int(offset.x() + std::max(qreal(shown.width()), widest) - document()->documentMargin()
+                                                 + cursorWidth())));
+    painter.setClipRect(region);
+    const QAbstractTextDocumentLayout::PaintContext context = getPaintContext();
+    painter.setPen(context.palette.text().color());
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF bounds = blockBoundingRect(block).translated(offset);
+        if (block.isVisible() && bounds.bottom() >= region.top() && bounds.top() <= region.bottom()) {
+            const std::vector<PatchColours::Span> &colours = colour(block);
+            QList<QTextLayout::FormatRange> selected;
+            const int at = block.position(), length = block.length();
+            for (const QAbstractTextDocumentLayout::Selection &selection : context.selections) {
+                const int from = selection.cursor.selectionStart() - at, to = selection.cursor.selectionEnd() - at;
+                if (from < length && to > 0 && to > from)
+                    selected.append({from, to - from, selection.format});
+            }
+            // Selected text shows as selected, in the selection's colours.
+            if (selected.isEmpty() && block.layout()->lineCount() == 1)
+                drawColoured(painter, block, offset, colours, context.palette.text().color());
+            else
+                block.layout()->draw(&painter, offset, selected, region);
+            if (context.cursorPosition >= at && context.cursorPosition < at + length && !isReadOnly())
+                block.layout()->drawCursor(&painter, offset, context.cursorPosition - at, cursorWidth());
+        }
+        if (block.isVisible())
+            offset.ry() += bounds.height();
+        if (offset.y() > shown.height())
+            break;
+    }
 }
 
 // Whether a /* comment runs on into `block`, from the lines above it: what
@@ -326,28 +396,96 @@ bool PatchTextEdit::commentRunsInto(int block)
     return block > 0 && m_commentRunsOn[std::size_t(block - 1)];
 }
 
-void PatchTextEdit::colourShownLines()
+// The line's colours, made again where what they were made from changed: its
+// text, a comment running into it, the colours or the faults.
+const std::vector<PatchColours::Span> &PatchTextEdit::colour(QTextBlock block)
 {
-    QTextBlock block = firstVisibleBlock();
-    qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
-    const qreal bottom = viewport()->height();
-    static const std::vector<PatchColours::Fault> none;
-    for (; block.isValid() && top <= bottom; block = block.next()) {
-        const int number = block.blockNumber();
-        bool inComment = commentRunsInto(number);
-        const auto *coloured = static_cast<const Coloured *>(block.userData());
-        if (!coloured || coloured->revision != block.revision() || coloured->commentRunsIn != inComment || coloured->colouring != m_colouring) {
-            const bool runsIn = inComment;
-            const auto faults = m_faults.find(number);
-            // Setting them changes the document: its layout, not its text.
-            block.layout()->setFormats(m_colours.line(block.text(), inComment, faults == m_faults.end() ? none : faults->second));
-            block.setUserData(new Coloured(block.revision(), runsIn, m_colouring));
-        } else {
-            inComment = PatchColours::commentGoesOn(block.text(), inComment);
+    static const std::vector<PatchColours::Span> none;
+    const int number = block.blockNumber();
+    const bool runsIn = commentRunsInto(number);
+    auto *coloured = static_cast<Coloured *>(block.userData());
+    if (!coloured || coloured->revision != block.revision() || coloured->commentRunsIn != runsIn || coloured->colouring != m_colouring) {
+        const bool ranOn = coloured && coloured->commentRunsOn;
+        const bool known = coloured;
+        coloured = new Coloured(block.revision(), runsIn, m_colouring);
+        const auto faults = m_faults.find(number);
+        bool inComment = runsIn;
+        coloured->spans = m_colours.line(block.text(), inComment, faults == m_faults.end() ? none : faults->second);
+        coloured->commentRunsOn = inComment;
+        block.setUserData(coloured);
+        // A comment opened or closed here colours the lines below otherwise.
+        if (known && ranOn != inComment)
+            viewport()->update();
+    }
+    m_commentRunsOn[std::size_t(number)] = coloured->commentRunsOn;
+    m_commentsKnown = std::max(m_commentsKnown, number + 1);
+    return coloured->spans;
+}
+
+// One line drawn: placeholders' backgrounds, then each run of characters of
+// one colour, then a wavy line under each fault.
+void PatchTextEdit::drawColoured(QPainter &painter, const QTextBlock &block, const QPointF &offset,
+                                 const std::vector<PatchColours::Span> &spans, const QColor &text)
+{
+    const QTextLayout &layout = *block.layout();
+    const QTextLine line = layout.lineAt(0);
+    const QPointF origin = offset + layout.position();
+    const int length = block.length() - 1; // its text, and not the paragraph's end
+    const auto x = [&](int at) { return origin.x() + line.cursorToX(at); };
+    // The role that colours each character; a blank takes its neighbour's,
+    // as its colour shows nowhere and each run of one colour costs a look-up.
+    std::array<PatchColours::Role, 512> small;
+    std::vector<PatchColours::Role> large;
+    PatchColours::Role *ink = length <= int(small.size()) ? small.data() : (large.resize(std::size_t(length)), large.data());
+    std::fill(ink, ink + length, PatchColours::Placeholder);
+    for (const PatchColours::Span &span : spans) {
+        const int from = std::clamp(span.from, 0, length), to = std::clamp(span.from + span.length, 0, length);
+        if (span.role == PatchColours::Placeholder)
+            painter.fillRect(QRectF(x(from), origin.y() + line.y(), x(to) - x(from), line.height()), m_colours.placeholderBackground());
+        if (span.role != PatchColours::Fault && span.role != PatchColours::Doubt)
+            std::fill(ink + from, ink + to, span.role);
+    }
+    const QString content = block.text();
+    for (int at = 1; at < length; ++at) {
+        if (content[at].isSpace())
+            ink[at] = ink[at - 1];
+    }
+    // The line's glyphs taken once, each run of one colour by where it stands.
+    const QList<QGlyphRun> runs = layout.glyphRuns(0, length);
+    for (int from = 0; from < length;) {
+        int to = from + 1;
+        while (to < length && ink[to] == ink[from])
+            ++to;
+        const qreal left = line.cursorToX(from), right = line.cursorToX(to);
+        painter.setPen(ink[from] == PatchColours::Placeholder ? text : m_colours.ink(ink[from]));
+        for (const QGlyphRun &run : runs) {
+            const QList<QPointF> positions = run.positions();
+            const QList<quint32> indexes = run.glyphIndexes();
+            qsizetype first = 0;
+            while (first < positions.size() && positions[first].x() < left - 0.01)
+                ++first;
+            qsizetype last = first;
+            while (last < positions.size() && positions[last].x() < right - 0.01)
+                ++last;
+            if (last == first)
+                continue;
+            QGlyphRun part = run;
+            part.setGlyphIndexes(indexes.mid(first, last - first));
+            part.setPositions(positions.mid(first, last - first));
+            painter.drawGlyphRun(origin, part);
         }
-        m_commentRunsOn[std::size_t(number)] = inComment;
-        m_commentsKnown = std::max(m_commentsKnown, number + 1);
-        top += blockBoundingRect(block).height();
+        from = to;
+    }
+    for (const PatchColours::Span &span : spans) {
+        if (span.role != PatchColours::Fault && span.role != PatchColours::Doubt)
+            continue;
+        const int from = std::clamp(span.from, 0, length), to = std::clamp(span.from + span.length, 0, length);
+        const qreal baseline = origin.y() + line.y() + line.ascent() + 2;
+        QPolygonF wave;
+        for (qreal at = x(from), up = 0; at <= std::max(x(to), x(from) + 4); at += 2, up = 2 - up)
+            wave << QPointF(at, baseline + up);
+        painter.setPen(QPen(m_colours.ink(span.role), 1));
+        painter.drawPolyline(wave);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QListWidget;
+class QPainter;
 class QMenu;
 class QToolButton;
 
@@ -33,6 +34,11 @@ public:
     QListWidget *findings() const { return m_findings; }
     QToolButton *fold() const { return m_fold; }
 
+    // Marks, colours and findings shown, or the text plain, as a person may
+    // want it for a while: the menu's last item.
+    void setMarked(bool marked);
+    bool marked() const { return m_marked; }
+
     // Actions the text box's menu offers after Qt's own: for the whole text,
     // and those `forLine` gives for the line right-clicked, from 1.
     void addMenuAction(QAction *action);
@@ -41,6 +47,7 @@ public:
 signals:
     // The text itself changed, not only its colours.
     void edited();
+    void markedChanged(bool marked);
     void menuAboutToShow();
     void menuClosed();
 
@@ -61,15 +68,20 @@ private:
     void tooltipAt(const QPoint &inViewport, const QPoint &global);
     bool toPlaceholder(bool forward);
 
-    void colourShownLines();
+    const std::vector<PatchColours::Span> &colour(QTextBlock block);
+    void drawColoured(QPainter &painter, const QTextBlock &block, const QPointF &offset,
+                      const std::vector<PatchColours::Span> &spans, const QColor &text);
     bool commentRunsInto(int block);
 
+    bool m_marked = true;
+    int m_blocks = 1; // as last painted: lines come or go, and the marks move
+    QAction *m_markedAction;
     Margin *m_margin;
     // Lines are coloured as they come into view: colouring every line of a
     // large text as it is appended cost more than appending it.
     PatchColours m_colours;
     quint64 m_colouring = 1; // changes when the colours or the faults do
-    std::map<int, std::vector<PatchColours::Fault>> m_faults; // by block, from 0
+    std::map<int, std::vector<PatchColours::Span>> m_faults; // by block, from 0
     std::vector<char> m_commentRunsOn; // by block: a /* comment runs on past it
     int m_commentsKnown = 0;           // for the blocks before this one
     int m_revision = 0;
