@@ -90,6 +90,7 @@ TEST(BackupMatch, TellsAppliedFittingAndForeignPatchesApart)
         {"the same record twice", u"100: 10 CC\n100: 10 CC"_s, u"NotApplied"_s},
         {"expecting what an earlier one rewrote", u"100: 1020 0304\n101: 20 05"_s, u"Contradictory@2"_s},
         {"at odds before not fitting", u"100: 99 01\n100: 99 02"_s, u"Contradictory@2"_s},
+        {"a placeholder where records meet", u"100: 10XX 0000\n100: 0000 CCDD"_s, u"NotApplied"_s},
     };
     for (const auto &c : cases) {
         const PatchReading reading = readPatchText(c.patch);
@@ -412,6 +413,8 @@ TEST(BackupEdit, TakesAPatchOffRecordByRecord)
          u"Done: \r\n;Снимает с телефона патч «p»\r\n\r\n;Его записи пишут в одни и те же байты и снимаются с последней:\r\n"
          u"00000100: 10 03\r\n00000100: 03 10\r\n"_s},
         {"at odds with itself", u"100: 1020 0304\r\n101: 20 05"_s, false, u"Refused: Rewritten@2"_s},
+        {"apart, out of the order of their addresses: where they stand", u"A4: 01 02\r\nA0: 03 04"_s, false,
+         u"Done: \r\n;Снимает с телефона патч «p»\r\nA4: 02 01\r\nA0: 04 03\r\n"_s},
     };
     for (const auto &row : rows) {
         const PatchReading reading = readPatchText(row.patch);

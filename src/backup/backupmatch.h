@@ -22,7 +22,6 @@ public:
     bool write(qint64 at, QByteArrayView bytes);
     // The flash read whole in one piece, taken out; empty where it was not.
     QByteArray takeWhole();
-    bool operator==(const BackupImage &other) const { return m_size == other.m_size && m_pieces == other.m_pieces; }
     // The bytes at..at+length, which lie in one piece read; none where they do
     // not. Records mostly come in the order of their addresses, so the piece
     // last looked in is tried first, here, where a check can do without a call.
