@@ -454,6 +454,23 @@ TEST(BackupEdit, FillsInTheOldBytesTheBackupHolds)
         const PatchReading reading = readPatchText(row.patch);
         EXPECT_EQ(editSummary(fillOldBytes(row.patch, reading, backup)), row.edit) << row.name;
     }
+    // One record asked for, from its line's menu: only it is filled and only
+    // it must fit; the flash it finds is as the records above left it.
+    const struct {
+        const char *name;
+        QString patch;
+        int line;
+        QString edit;
+    } one[] = {
+        {"that record alone", u"100: CC\r\n104: XX CC"_s, 2, u"Done: \r\n100: CC\r\n104: 90 CC\r\n"_s},
+        {"another one's fault is not its own", u"100: 99 01\r\n104: CC"_s, 2, u"Done: \r\n100: 99 01\r\n104: 90 CC\r\n"_s},
+        {"what the records above leave", u"100: 1020 0304\r\n100: CCDD"_s, 2, u"Done: \r\n100: 1020 0304\r\n100: 0304 CCDD\r\n"_s},
+        {"its own fault", u"200: 5E5E\r\n104: CC"_s, 1, u"Refused: AlreadyWritten@1"_s},
+    };
+    for (const auto &row : one) {
+        const PatchReading reading = readPatchText(row.patch);
+        EXPECT_EQ(editSummary(fillOldBytes(row.patch, reading, backup, row.line)), row.edit) << row.name;
+    }
 
     // Made checkable, it is handed over with its old bytes and fits.
     const QString patch = u"100: CCDD\r\n+A0\r\n64: EE\r\n+0"_s;

@@ -9,6 +9,7 @@
 #include "support/wait.h"
 #include "support/windowdriver.h"
 
+#include <QTextBlock>
 #include <QAbstractScrollArea>
 #include <QContextMenuEvent>
 #include <QDeadlineTimer>
@@ -222,6 +223,36 @@ TEST_F(WindowWithBackup, MarksTheTextAsItIsTyped)
     edit->setPlainText(u"1010: 10 5E"_s);
     QTest::keyClick(edit, Qt::Key_Tab);
     EXPECT_FALSE(edit->hasFocus());
+
+    // A line's menu offers what applies there; each edit is one step back.
+    const QString applied = u";CX70v50\n;Часы\n1010: 5E 10\n"_s;
+    const struct {
+        QString text;
+        int line;
+        const char *choose;
+        QStringList offered;
+        QString after;
+    } menus[] = {
+        {u";CX70v50\n;Часы\n1010: 5E\n"_s, 3, "Заполнить", {u"Заполнить старые байты записи из копии"_s, u"Снять патч «Часы» с телефона"_s},
+         u";CX70v50\n;Часы\n1010: 10 5E\n"_s},
+        {applied + applied + u";CX70v50\n;Будильник\n"_s, 5, "Убрать",
+         {u"Снять патч «Часы» с телефона"_s, u"Убрать повтор патча «Часы» (строки 4–6)"_s}, applied + u";CX70v50\n;Будильник\n"_s},
+        {applied + applied.chopped(1), 6, "Убрать", {u"Снять патч «Часы» с телефона"_s, u"Убрать повтор патча «Часы» (строки 4–6)"_s},
+         applied.chopped(1)},
+        {applied, 1, "Снять", {u"Снять патч «Часы» с телефона"_s},
+         applied + u"\n;CX70v50\n;Снимает с телефона патч «Часы»\n;Часы\n1010: 10 5E\n"_s},
+        {u"; mine\n1010: 5E\n"_s, 1, "", {}, u"; mine\n1010: 5E\n"_s},
+    };
+    for (const auto &row : menus) {
+        edit->setPlainText(row.text);
+        const QPoint at = edit->cursorRect(QTextCursor(edit->document()->findBlockByNumber(row.line - 1))).center();
+        QStringList offered = useMenuAt(edit->viewport(), at, QString::fromUtf8(row.choose)).enabled;
+        offered.removeIf([](const QString &item) { return !item.contains(u"атч") && !item.contains(u"байты"); });
+        EXPECT_EQ(offered, row.offered) << row.line;
+        EXPECT_EQ(edit->toPlainText(), row.after) << row.line;
+        edit->undo();
+        EXPECT_EQ(edit->toPlainText(), row.text) << row.line;
+    }
 }
 
 // What a drop of what is no patch does, wherever on the window it lands:

@@ -1,5 +1,6 @@
 #include "patchformat/description.h"
 #include "patchformat/header.h"
+#include "patchformat/patchoverlaps.h"
 
 #include "support/printers.h"
 
@@ -75,6 +76,22 @@ TEST(PatchHeader, IsFoundWhereEachPatchOfATextBegins)
     for (const HeaderAt &at : headersInText(text))
         found += u"%1 %2 %3"_s.arg(at.line).arg(at.header.target->text(), at.header.name);
     EXPECT_EQ(found, (QStringList{u"6 CX70v50 Первый"_s, u"16 S65v58 Second"_s}));
+
+    // The lines of the patch a line stands in, as a line's menu acts on them;
+    // one added a second time for the same phone is a repeat.
+    const QString twice = u";CX70v50\r\n;Один\r\nA0: 01\r\n;S65v58\r\n;Один\r\n;CX70v50\r\n;Один\r\nA0: 01"_s;
+    const struct {
+        QStringView text;
+        int line;
+        QString lines; // first-last name, repeated
+    } at[] = {{text, 3, u"1-5  0"_s}, {text, 9, u"6-15 Первый 0"_s}, {text, 18, u"16-18 Second 0"_s},
+              {twice, 3, u"1-3 Один 0"_s}, {twice, 5, u"4-5 Один 0"_s}, {twice, 8, u"6-8 Один 1"_s}};
+    for (const auto &row : at) {
+        const PatchLines lines = patchLinesAt(row.text, row.line);
+        EXPECT_EQ(u"%1-%2 %3 %4"_s.arg(lines.first).arg(lines.last).arg(lines.header ? lines.header->name : QString()).arg(int(lines.repeated)),
+                  row.lines)
+            << row.line;
+    }
 
     // Lines end at a CR alone too; a header may follow empty comments, and a
     // byte-order mark where a file began.

@@ -124,6 +124,16 @@ std::optional<EditFault> unknownOld(const PatchReading &reading, const PatchReco
     return std::nullopt;
 }
 
+} // namespace
+
+bool oldBytesToFill(const PatchReading &reading, const PatchRecord &record)
+{
+    const std::optional<EditFault> unknown = unknownOld(reading, record);
+    return unknown == EditFault::NoOldBytes || unknown == EditFault::PlaceholderInOld;
+}
+
+namespace {
+
 // Where the line that says what the text does goes: after a first line that
 // names the phone and firmware, so that the text is named by it and not
 // taken for the patch itself; else first.
@@ -380,13 +390,16 @@ PatchEdit takeOffText(QStringView text, const PatchReading &reading, const Backu
     return {EditOutcome::Done, lastFirst ? swappedInReverse(text, reading, off, name) : swappedInPlace(text, reading, off, name), {}};
 }
 
-PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const BackupImage &backup)
+PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const BackupImage &backup, int onlyLine)
 {
     if (reading.records.empty())
         return {EditOutcome::NoRecords, {}, {}};
     const PatchMatch match = matchPatch(reading, backup);
     std::vector<RecordFault> faults;
+    const auto asked = [onlyLine](const PatchRecord &record) { return onlyLine == 0 || record.line == onlyLine; };
     for (std::size_t i = 0; match.atFault && i < reading.records.size(); ++i) {
+        if (!asked(reading.records[i]))
+            continue;
         if (const std::optional<RecordFault> fault = faultOf(reading, match, i))
             faults.push_back(*fault);
     }
@@ -407,7 +420,7 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Back
     for (std::size_t i = 0; i < reading.records.size(); ++i) {
         const PatchRecord &record = reading.records[i];
         const std::optional<EditFault> unknown = unknownOld(reading, record);
-        if (unknown == EditFault::NoOldBytes || unknown == EditFault::PlaceholderInOld) {
+        if (asked(record) && oldBytesToFill(reading, record)) {
             anyToFill = true;
             const qsizetype size = std::max(record.oldSize, record.newSize);
             const QByteArrayView there = flash.bytes(record.address, size);
@@ -444,7 +457,7 @@ PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const Back
     if (meet) {
         const PatchMatch filledMatch = matchPatch(filled, backup);
         for (std::size_t i = 0; i < filled.records.size(); ++i) {
-            if (atFault(filledMatch.records[i]))
+            if (atFault(filledMatch.records[i]) && asked(filled.records[i]))
                 return refused({{EditFault::NotGivenBack, filled.records[i].line}});
         }
     }

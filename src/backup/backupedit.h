@@ -63,7 +63,12 @@ PatchEdit takeOffText(QStringView text, const PatchReading &reading, const Backu
 // holds when the tool comes to it, so that the tool checks them before it
 // writes; nothing else of its lines changes. Nothing is given unless the
 // text, read back, fits the backup and writes what the patch writes.
-PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const BackupImage &backup);
+// With `onlyLine`, only the record at that line is given them, and only it
+// must fit; those above it are still written first.
+PatchEdit fillOldBytes(QStringView text, const PatchReading &reading, const BackupImage &backup, int onlyLine = 0);
+
+// Whether a fill gives the record old bytes: it has none, or placeholders.
+bool oldBytesToFill(const PatchReading &reading, const PatchRecord &record);
 
 // Writes the records of a whole text into `flash`, a whole backup, as the
 // tool does: in the order of the text, a later record over an earlier one.

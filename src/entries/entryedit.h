@@ -19,5 +19,20 @@ struct EditedPatch {
 // it the backup holds.
 EditedPatch takeOffFile(const QString &path, const std::optional<Backup> &backup);
 
+// What takes off the phone the patch of the collection that `line` of the
+// patch text `text` stands in, read alone, as a take-off of its file does.
+EditedPatch takeOffPatchAt(QStringView text, int line, const std::optional<Backup> &backup);
+
 // The patch of `path` with the old bytes its records lack taken from the backup.
 EditedPatch fillFromBackup(const QString &path, const Backup &backup);
+
+// A line of the patch text written otherwise.
+struct EditedLine {
+    QString text; // without its line end; empty where it is not
+    Status failure;
+    Status backupFailure;
+};
+
+// The record at `line` of `text` with the old bytes the flash holds when the
+// tool comes to it, those above it written.
+EditedLine fillRecordAt(QStringView text, int line, const Backup &backup);

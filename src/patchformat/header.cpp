@@ -20,6 +20,11 @@ PatchHeader patchHeader(const QStringList &description)
     return header;
 }
 
+QString patchKey(const PatchHeader &header)
+{
+    return (header.target ? header.target->text().toUpper() : QString()) + u'\n' + header.name;
+}
+
 std::vector<HeaderAt> headersInText(QStringView text)
 {
     std::vector<HeaderAt> found;

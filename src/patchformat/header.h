@@ -28,6 +28,10 @@ struct PatchHeader {
 // else on the first line, and its number.
 PatchHeader patchHeader(const QStringList &description);
 
+// The same for each copy of one patch in a text: its phone and firmware,
+// whatever their case, and its name.
+QString patchKey(const PatchHeader &header);
+
 // Where in a patch text one of the collection's patches begins: a comment
 // line naming a phone and firmware, then one with its name.
 struct HeaderAt {

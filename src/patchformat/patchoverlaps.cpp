@@ -1,6 +1,7 @@
 #include "patchoverlaps.h"
 
 #include "addressorder.h"
+#include "scanner.h"
 
 #include <algorithm>
 #include <map>
@@ -56,6 +57,27 @@ std::optional<std::size_t> patchAt(const std::vector<HeaderAt> &headers, int lin
     if (after == headers.begin())
         return std::nullopt;
     return std::size_t(after - headers.begin()) - 1;
+}
+
+PatchLines patchLinesAt(QStringView text, int line)
+{
+    const std::vector<HeaderAt> headers = headersInText(text);
+    const std::optional<std::size_t> patch = patchAt(headers, line);
+    PatchLines lines{1, 0, std::nullopt};
+    if (patch) {
+        lines.first = headers[*patch].line;
+        lines.header = headers[*patch].header;
+        for (std::size_t i = 0; i < *patch && !lines.repeated; ++i)
+            lines.repeated = patchKey(headers[i].header) == patchKey(*lines.header);
+    }
+    const std::size_t next = patch ? *patch + 1 : 0;
+    if (next < headers.size()) {
+        lines.last = headers[next].line - 1;
+        return lines;
+    }
+    for (qsizetype start = 0; start < text.size(); start = lineAt(text, start).next)
+        ++lines.last;
+    return lines;
 }
 
 std::vector<PatchOverlap> findPatchOverlaps(const std::vector<PatchRecord> &records, const std::vector<HeaderAt> &headers)

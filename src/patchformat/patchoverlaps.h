@@ -12,6 +12,18 @@
 // Which header a line comes after: the patch it belongs to.
 std::optional<std::size_t> patchAt(const std::vector<HeaderAt> &headers, int line);
 
+// The lines of the patch `line` stands in, first..last: from its header to
+// the line before the next header. The lines before the first header are
+// one of their own, without a header. `repeated`: the same patch begins
+// above it too.
+struct PatchLines {
+    int first;
+    int last;
+    std::optional<PatchHeader> header;
+    bool repeated = false;
+};
+PatchLines patchLinesAt(QStringView text, int line);
+
 struct PatchOverlap {
     std::size_t first;  // headers' indexes, first < second
     std::size_t second;

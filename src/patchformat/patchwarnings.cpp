@@ -88,8 +88,7 @@ std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &over
     std::vector<int> copies(headers.size());
     QHash<QString, std::size_t> firstOf;
     for (std::size_t i = 0; i < headers.size(); ++i) {
-        const PatchHeader &h = headers[i].header;
-        const QString key = h.target->text().toUpper() + u'\n' + h.name;
+        const QString key = patchKey(headers[i].header);
         patch[i] = firstOf.value(key, i);
         firstOf.insert(key, patch[i]);
         ++copies[patch[i]];

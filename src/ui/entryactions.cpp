@@ -74,26 +74,31 @@ void EntryActions::showMenu(QAbstractItemView *list, const QPoint &at)
 
 void EntryActions::takeOff(const QString &path)
 {
-    appendEdited(takeOffFile(path, m_backup.backup()));
+    appendEdited(takeOffFile(path, m_backup.backup()), m_backup, m_text, m_window);
 }
 
 void EntryActions::fill(const QString &path)
 {
-    // The backup may have gone while the menu was open.
-    if (!m_backup.backup()) {
-        inform(m_window, QStringLiteral("Старые байты берутся из копии прошивки: выберите её кнопкой «Сверить с копией прошивки…»."));
+    if (!backupToFillFrom(m_backup, m_window))
         return;
-    }
-    appendEdited(fillFromBackup(path, *m_backup.backup()));
+    appendEdited(fillFromBackup(path, *m_backup.backup()), m_backup, m_text, m_window);
 }
 
-void EntryActions::appendEdited(const EditedPatch &edited)
+// The backup may have gone while the menu was open.
+bool backupToFillFrom(const BackupInUse &backup, QWidget *window)
+{
+    if (!backup.backup())
+        inform(window, QStringLiteral("Старые байты берутся из копии прошивки: выберите её кнопкой «Сверить с копией прошивки…»."));
+    return backup.backup().has_value();
+}
+
+void appendEdited(const EditedPatch &edited, BackupInUse &backup, PatchTextHolder &text, QWidget *window)
 {
     if (edited.backupFailure)
-        return m_backup.lost(*edited.backupFailure, BackupInUse::Tell::Now);
+        return backup.lost(*edited.backupFailure, BackupInUse::Tell::Now);
     if (edited.failure)
-        return warn(m_window, edited.failure->message());
-    m_text.append(edited.appended);
+        return warn(window, edited.failure->message());
+    text.append(edited.appended);
     if (!edited.note.isEmpty())
-        warn(m_window, edited.note);
+        warn(window, edited.note);
 }

@@ -12,6 +12,11 @@ class QPoint;
 class QWidget;
 struct EditedPatch;
 
+// Appends what took a patch off or filled it in, or says why nothing is.
+void appendEdited(const EditedPatch &edited, BackupInUse &backup, PatchTextHolder &text, QWidget *window);
+// Old bytes are filled in from the backup in use; says so where there is none.
+bool backupToFillFrom(const BackupInUse &backup, QWidget *window);
+
 // What a person does to an entry of any tab: a double-click or Enter
 // appends it, Shift+Enter takes it off the phone, and its menu offers both,
 // its old bytes filled in from the backup, and the copy after a flash. Each
@@ -31,7 +36,6 @@ private:
     void showMenu(QAbstractItemView *list, const QPoint &at);
     void takeOff(const QString &path);
     void fill(const QString &path);
-    void appendEdited(const EditedPatch &edited);
 
     std::vector<QAbstractItemView *> m_lists;
     QAction *m_saveCopy;

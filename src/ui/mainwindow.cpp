@@ -6,6 +6,7 @@
 #include "drops.h"
 #include "entryactions.h"
 #include "foldertab.h"
+#include "livetext/lineactions.h"
 #include "livetext/livetext.h"
 #include "messagebox.h"
 #include "patchentryitem.h"
@@ -58,6 +59,7 @@ MainWindow::MainWindow(QWidget *parent)
         this);
     const auto *copy = new CopyAfterFlash(*m_backup, *m_patchText, ui->txtPath, this);
     new LiveText(ui->txtPath, *m_backup, this);
+    new LineActions(ui->txtPath, *m_backup, *m_patchText, this);
     new EntryActions({ui->lstDel, ui->lstFast, ui->lstOther, ui->lstFolder}, copy->action(), *m_backup, *m_patchText,
                      [this](const QString &path) { appendAndSay(path); }, this);
     new Drops(this, ui->txtPath->viewport(),

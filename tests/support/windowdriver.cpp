@@ -139,6 +139,11 @@ void Window::comeBack()
 
 MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose, const std::function<void()> &meanwhile)
 {
+    return useMenuAt(view->viewport(), view->visualRect(view->model()->index(row, 0)).center(), choose, meanwhile);
+}
+
+MenuSeen useMenuAt(QWidget *widget, QPoint at, const QString &choose, const std::function<void()> &meanwhile)
+{
     MenuSeen seen;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -162,8 +167,7 @@ MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose, const 
         QTest::keyClick(menu, chosen ? Qt::Key_Return : Qt::Key_Escape);
     });
     timer.start(10);
-    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(view->viewport(), &event);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &event);
     return seen;
 }

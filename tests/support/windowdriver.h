@@ -88,6 +88,8 @@ struct MenuSeen {
 };
 
 MenuSeen useMenu(QAbstractItemView *view, int row, const QString &choose, const std::function<void()> &meanwhile = {});
+// The same of any widget's menu, right-clicked at `at`.
+MenuSeen useMenuAt(QWidget *widget, QPoint at, const QString &choose, const std::function<void()> &meanwhile = {});
 
 // Makes `widget` the active window, as a click on it would.
 bool activate(QWidget &widget);

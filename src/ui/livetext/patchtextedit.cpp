@@ -268,7 +268,13 @@ void PatchTextEdit::changeEvent(QEvent *event)
 void PatchTextEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
-    const int line = cursorForPosition(viewport()->mapFrom(this, event->pos())).blockNumber() + 1;
+    // The line right-clicked, or the cursor's where the menu key opened it.
+    // The event's own position is the viewport's or the box's, as it came.
+    const int line = (event->reason() == QContextMenuEvent::Mouse
+                          ? cursorForPosition(viewport()->mapFromGlobal(event->globalPos()))
+                          : textCursor())
+                         .blockNumber()
+                     + 1;
     if (m_lineActions) {
         menu->addSeparator();
         m_lineActions(*menu, line);
