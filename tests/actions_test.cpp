@@ -28,6 +28,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBlock>
 #include <QTabWidget>
 #include <QThread>
 #include <QToolButton>
@@ -255,7 +257,7 @@ void Actions::run(unsigned seed, int steps)
 void Actions::step()
 {
     auto *tabs = child<QTabWidget>("SSTab1");
-    switch (dice(18)) {
+    switch (dice(19)) {
     case 0: { // a folder chosen in the dialog, or the dialog cancelled
         const QString chosen = pickFolder(false);
         const bool cancel = dice(5) == 0;
@@ -511,7 +513,7 @@ void Actions::step()
         auto *edit = child<PatchTextEdit>("txtPath");
         const QString lines[] = {u"1010: 10 5E"_s, u"2030: 10 5E"_s, u"1000: 5E 10"_s, u"xyz"_s, u"+A0"_s, u"+0"_s,
                                  u"#pragma enable old_equal_ff"_s, u"100000: 10 nn ; the tune"_s, u";CX70v50"_s, u"/*"_s, u"*/"_s,
-                                 u"2030: 5E 11"_s, u""_s};
+                                 u"2030: 5E 11"_s, u""_s, u"1010: 5E"_s, u"2030: XX 11"_s};
         edit->setFocus();
         QTextCursor cursor = edit->textCursor();
         cursor.setPosition(dice(edit->document()->characterCount()));
@@ -540,6 +542,47 @@ void Actions::step()
             // Now and then the next edit lands while a check runs.
             if (dice(2))
                 QTest::qWait(dice(40));
+        }
+        m_text = patchText();
+        break;
+    }
+    case 16: { // a line's menu in the text: one of what it offers there chosen, or undone again
+        auto *edit = child<PatchTextEdit>("txtPath");
+        // Half the time a record that may lack its old bytes, or has placeholders there.
+        std::vector<int> lacking;
+        for (QTextBlock b = edit->document()->begin(); b.isValid(); b = b.next()) {
+            if (b.text().contains(QRegularExpression(u"^\\s*[0-9A-F]+:\\s*(\\S+|XX\\s+\\S+)\\s*$"_s)))
+                lacking.push_back(b.blockNumber() + 1);
+        }
+        const int line = !lacking.empty() && dice(2) ? lacking[std::size_t(dice(int(lacking.size())))]
+                                                      : 1 + dice(edit->document()->blockCount());
+        const QPoint at = edit->cursorRect(QTextCursor(edit->document()->findBlockByNumber(line - 1))).center();
+        const QString choose = std::array{u"Заполнить"_s, u"Снять патч"_s, u"Убрать повтор"_s}[dice(3)];
+        const bool undo = dice(2);
+        say(u"line %1's menu: "_s.arg(line) + choose + (undo ? u", then undone"_s : QString()));
+        m_boxTexts.clear();
+        const MenuSeen seen = useMenuAt(edit->viewport(), at, choose);
+        const QString now = patchText();
+        const QStringList before = m_text.split(u"\r\n"_s), after = now.split(u"\r\n"_s);
+        const auto chosen = std::find_if(seen.enabled.begin(), seen.enabled.end(), [&](const QString &i) { return i.startsWith(choose); });
+        // Each acts on its own lines and leaves every other as it stood.
+        if (chosen == seen.enabled.end() || !m_boxTexts.isEmpty()) {
+            EXPECT_EQ(now, m_text) << "changed by what was not chosen, or refused";
+        } else if (choose == u"Заполнить"_s) {
+            EXPECT_EQ(after.size(), before.size());
+            for (qsizetype i = 0; i < std::min(before.size(), after.size()); ++i)
+                EXPECT_TRUE(i == line - 1 || before[i] == after[i]) << "line " << i + 1 << " changed too";
+        } else if (choose == u"Снять патч"_s) {
+            EXPECT_TRUE(now.startsWith(m_text)) << now.toStdString();
+        } else {
+            const QStringList range = chosen->section(u"строки "_s, 1).chopped(1).split(u'–');
+            QStringList expected = before;
+            expected.remove(range[0].toInt() - 1, range[1].toInt() - range[0].toInt() + 1);
+            EXPECT_EQ(after.join(u'\n'), expected.join(u'\n'));
+        }
+        if (undo && now != m_text) {
+            QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_EQ(patchText(), m_text) << "not undone in one step";
         }
         m_text = patchText();
         break;
