@@ -34,11 +34,9 @@ struct PatchColours::Line {
             spans.push_back({int(from), int(length), role});
     }
 
-    // Comments, outside texts: where the statement ends, and whether a /*
-    // comment runs on past the line.
-    qsizetype comments(qsizetype from, bool &inComment)
+    // Comments, outside texts, and whether a /* comment runs on past the line.
+    void comments(qsizetype from, bool &inComment)
     {
-        qsizetype statementEnd = text.size();
         for (qsizetype i = from; i < text.size(); ++i) {
             const QChar c = text[i];
             if (c == u'"' || c == u'\'') {
@@ -46,7 +44,6 @@ struct PatchColours::Line {
             } else if (c == u'/' && i + 1 < text.size() && text[i + 1] == u'*') {
                 const qsizetype end = text.indexOf(u"*/", i + 2);
                 put(i, (end < 0 ? text.size() : end + 2) - i, Comment);
-                statementEnd = std::min(statementEnd, i);
                 if (end < 0) {
                     inComment = true;
                     break;
@@ -54,11 +51,9 @@ struct PatchColours::Line {
                 i = end + 1;
             } else if (startsLineComment(QStringView(text).sliced(i))) {
                 put(i, text.size() - i, Comment);
-                statementEnd = std::min(statementEnd, i);
                 break;
             }
         }
-        return statementEnd;
     }
 
     // A field's items: texts in their colour, hex in the field's, and what
@@ -124,31 +119,45 @@ std::vector<PatchColours::Span> PatchColours::line(const QString &text, bool &in
         at = end + 2;
     }
     inComment = false;
-    while (at < text.size() && blank(text[at]))
+    line.comments(at, inComment);
+    // A comment may stand anywhere and counts as a blank: the statement is
+    // read from the line with its comments blanked out.
+    QString blanked;
+    if (!line.spans.empty()) {
+        blanked = text;
+        for (const Span &comment : line.spans)
+            std::fill(blanked.begin() + comment.from, blanked.begin() + comment.from + comment.length, u' ');
+    }
+    Line statement{true, line.spans.empty() ? text : blanked, {}};
+    const QString &plain = statement.text;
+    while (at < plain.size() && blank(plain[at]))
         ++at;
-    const QStringView rest = QStringView(text).sliced(at);
-    const qsizetype statementEnd = line.comments(at, inComment);
+    qsizetype end = plain.size();
+    while (end > at && blank(plain[end - 1]))
+        --end;
+    const QStringView rest = QStringView(plain).sliced(at);
     // What the line is, from its first word: a pragma, an offset or a record.
     if (rest.startsWith(pragmaWord, Qt::CaseInsensitive)) {
-        line.put(at, statementEnd - at, Pragma);
+        statement.put(at, end - at, Pragma);
     } else if (rest.startsWith(u'+') || rest.startsWith(u'-')) {
-        line.put(at, statementEnd - at, Offset);
-    } else if (const qsizetype colon = text.indexOf(u':', at); colon >= 0 && colon < statementEnd) {
-        line.put(at, colon + 1 - at, Address);
+        statement.put(at, end - at, Offset);
+    } else if (const qsizetype colon = plain.indexOf(u':', at); colon >= 0) {
+        statement.put(at, colon + 1 - at, Address);
         // Its fields: the first of two holds the old bytes.
         std::vector<std::pair<qsizetype, qsizetype>> fields;
-        for (qsizetype i = colon + 1; i < statementEnd;) {
-            while (i < statementEnd && blank(text[i]))
+        for (qsizetype i = colon + 1; i < end;) {
+            while (i < end && blank(plain[i]))
                 ++i;
             const qsizetype from = i;
-            while (i < statementEnd && !blank(text[i]))
-                i = text[i] == u'"' || text[i] == u'\'' ? pastText(text, i, statementEnd) : i + 1;
+            while (i < end && !blank(plain[i]))
+                i = plain[i] == u'"' || plain[i] == u'\'' ? pastText(plain, i, end) : i + 1;
             if (i > from)
                 fields.emplace_back(from, i);
         }
         for (std::size_t f = 0; f < fields.size(); ++f)
-            line.field(fields[f].first, fields[f].second, fields.size() > 1 && f == 0 ? Old : New);
+            statement.field(fields[f].first, fields[f].second, fields.size() > 1 && f == 0 ? Old : New);
     }
+    line.spans.insert(line.spans.end(), statement.spans.begin(), statement.spans.end());
     line.spans.insert(line.spans.end(), faults.begin(), faults.end());
     return line.spans;
 }
