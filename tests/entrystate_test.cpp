@@ -130,7 +130,7 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
     for (const auto &c : cases) {
         const EntryState &state = states[c.at];
         EXPECT_EQ(state.file, c.file) << c.at;
-        EXPECT_EQ(state.backup, c.state) << c.at;
+        EXPECT_EQ(state.againstBackup, c.state) << c.at;
         EXPECT_TRUE(entryAbout(state).startsWith(c.about)) << entryAbout(state).toStdString();
     }
     EXPECT_EQ(states[17].header.name, longName.trimmed());
@@ -141,7 +141,7 @@ TEST(EntryState, WithABackupEachEntrySaysWhereItsPatchStands)
     EXPECT_TRUE(lookAtFiles({}, Look::Whole, backup, failure).empty());
     EXPECT_FALSE(failure);
     for (const EntryState &state : lookAtFiles(catalogueFiles(), Look::Start, backup, failure))
-        EXPECT_FALSE(state.backup.has_value());
+        EXPECT_FALSE(state.againstBackup.has_value());
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->reason, u"файл не найден"_s);
 }

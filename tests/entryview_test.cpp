@@ -38,9 +38,9 @@ TEST(EntryView, MarksWhatCountsMost)
     EntryState other;
     other.header.target = PhoneFirmware{u"S65"_s, u"58"_s};
     EntryState fits = other;
-    fits.backup = PatchState::NotApplied;
+    fits.againstBackup = PatchState::NotApplied;
     EntryState empty = other;
-    empty.backup = PatchState::NoRecords;
+    empty.againstBackup = PatchState::NoRecords;
     const EntryState plain;
     EXPECT_EQ(image(entryMark(other, false)), image(otherPhoneIcon()));
     // For another phone, with the backup's verdict: the verdict's mark, with the violet corner.

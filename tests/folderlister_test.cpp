@@ -70,7 +70,7 @@ TEST(FolderLister, TellsWhatThePersonAskedForLast)
     for (const auto &c : cases) {
         QStringList told;
         FolderLister lister([&](const FolderListing &listing) {
-            const bool marked = !listing.folder.patches.empty() && listing.folder.patches.front().backup.has_value();
+            const bool marked = !listing.folder.patches.empty() && listing.folder.patches.front().againstBackup.has_value();
             told += QFileInfo(listing.asked).fileName() + (listing.chosen ? u" chosen"_s : QString())
                 + (listing.failure ? u" failed"_s : QString()) + (marked ? u" backup"_s : QString());
         });

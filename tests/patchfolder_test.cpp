@@ -166,8 +166,8 @@ TEST(PatchFolder, MarksEachPatchAgainstTheBackup)
     ASSERT_FALSE(listPatchFolder(files.path(u"CX70v50"_s), backup, memory, listing, backupFailure));
     ASSERT_FALSE(backupFailure);
     ASSERT_EQ(names(listing), (QStringList{u"Fits"_s, u"On"_s}));
-    EXPECT_EQ(listing.patches[0].backup, PatchState::NotApplied);
-    EXPECT_EQ(listing.patches[1].backup, PatchState::Applied);
+    EXPECT_EQ(listing.patches[0].againstBackup, PatchState::NotApplied);
+    EXPECT_EQ(listing.patches[1].againstBackup, PatchState::Applied);
 
     // More than are matched at once: each keeps its own state.
     for (int i = 0; i < 300; ++i)
@@ -178,7 +178,7 @@ TEST(PatchFolder, MarksEachPatchAgainstTheBackup)
     ASSERT_FALSE(listPatchFolder(files.path(u"many"_s), backup, memory, listing, backupFailure));
     ASSERT_EQ(listing.patches.size(), 300u);
     for (const EntryState &state : listing.patches)
-        EXPECT_EQ(state.backup, patchName(state) == u"P280"_s ? PatchState::Applied : PatchState::NotApplied) << patchName(state).toStdString();
+        EXPECT_EQ(state.againstBackup, patchName(state) == u"P280"_s ? PatchState::Applied : PatchState::NotApplied) << patchName(state).toStdString();
 }
 
 // A folder read again reads only what changed since, or what the backup
@@ -199,7 +199,7 @@ TEST(PatchFolder, ReadsAgainOnlyWhatChanged)
         EXPECT_FALSE(listPatchFolder(files.path(u"CX70v50"_s), backup, memory, listing, backupFailure));
         QStringList shown;
         for (const EntryState &state : listing.patches)
-            shown += patchName(state) + u' ' + (state.backup ? QString::number(int(*state.backup)) : u"-"_s);
+            shown += patchName(state) + u' ' + (state.againstBackup ? QString::number(int(*state.againstBackup)) : u"-"_s);
         return shown;
     };
     const auto touched = [&](const QString &name) { return QFileInfo(files.path(name)).lastModified(); };

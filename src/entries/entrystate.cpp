@@ -101,7 +101,7 @@ void matchAgainst(const Backup &backup, std::span<EntryState> states, std::span<
         if (states[i].file != EntryState::File::Present)
             continue;
         const PatchMatch match = matchPatch(readings[i], image);
-        states[i].backup = match.state;
+        states[i].againstBackup = match.state;
         states[i].backupWords = patchStateWords(readings[i], match, image, backupName(backup));
     }
 }
@@ -132,7 +132,7 @@ std::vector<EntryState> lookAtFiles(std::span<const QString> paths, Look look, c
     }
     if (backupFailure) {
         for (EntryState &state : states) {
-            state.backup.reset();
+            state.againstBackup.reset();
             state.backupWords.clear();
         }
     }
@@ -177,7 +177,7 @@ QString entryAbout(const EntryState &state, Listed listed)
     QStringList parts;
     // Where the backup has a verdict, it is the truth of this phone, and the
     // header is only said.
-    if (state.header.forAnotherPhone() && state.backup && *state.backup != PatchState::NoRecords) {
+    if (state.header.forAnotherPhone() && state.againstBackup && *state.againstBackup != PatchState::NoRecords) {
         parts += QStringLiteral("Патч написан для %1, а эта программа — для %2.").arg(state.header.target->text(), thisPhone().text());
     } else if (state.header.forAnotherPhone()) {
         parts += QStringLiteral("Патч написан для %1, а эта программа — для %2:\nпроверьте, подходит ли он к прошивке телефона.")

@@ -28,7 +28,7 @@ struct EntryState {
     // Read whole: a patch of the collection that writes nothing as it
     // stands, its records left commented out or waiting for values.
     bool writesNothing = false;
-    std::optional<PatchState> backup;
+    std::optional<PatchState> againstBackup;
     QString backupWords;
 
     bool operator==(const EntryState &) const = default;

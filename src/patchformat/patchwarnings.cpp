@@ -78,20 +78,20 @@ bool followsOnly(const std::vector<RecordMeeting> &meetings, const PatchReading 
 }
 
 // What is said of patches of the collection that write the same bytes: once
-// for each pair of patches, however many copies of either the text holds, in
+// for each pair of patches, however many times either stands in the text, in
 // the order they first stand in it; a patch appended more than once as such.
 std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &overlaps, const std::vector<HeaderAt> &headers,
                                            const PatchReading &reading, const std::vector<RecordMeeting> &meetings)
 {
     // Each header stands for the first one of the same patch: its name, for the same phone.
     std::vector<std::size_t> patch(headers.size());
-    std::vector<int> copies(headers.size());
+    std::vector<int> repeats(headers.size());
     QHash<QString, std::size_t> firstOf;
     for (std::size_t i = 0; i < headers.size(); ++i) {
         const QString key = patchKey(headers[i].header);
         patch[i] = firstOf.value(key, i);
         firstOf.insert(key, patch[i]);
-        ++copies[patch[i]];
+        ++repeats[patch[i]];
     }
     std::vector<WarningItem> items;
     std::set<std::pair<std::size_t, std::size_t>> said;
@@ -102,9 +102,9 @@ std::vector<WarningItem> patchOverlapItems(const std::vector<PatchOverlap> &over
         const QString &firstName = headers[first].header.name;
         if (first == second) {
             items.push_back({headers[o.second].line,
-                             copies[first] == 2 ? QStringLiteral("патч %1 добавлен дважды: уберите лишний").arg(quoted(firstName))
+                             repeats[first] == 2 ? QStringLiteral("патч %1 добавлен дважды: уберите лишний").arg(quoted(firstName))
                                                 : QStringLiteral("патч %1 добавлен %2: оставьте один")
-                                                      .arg(quoted(firstName), plural(copies[first], u"раз", u"раза", u"раз"))});
+                                                      .arg(quoted(firstName), plural(repeats[first], u"раз", u"раза", u"раз"))});
             continue;
         }
         // One name for two phones or firmwares: each said with its own.

@@ -25,8 +25,8 @@ QString countLine(const FolderCount &count)
     const QString withNames = formFor(m, u"с именем", u"с именами", u"с именами").toString();
     const QString it = formFor(m, u"его", u"их", u"их").toString();
     QString text;
-    if (count.listed > 0) {
-        text = QStringLiteral("Показано %1 из %2.").arg(count.shown).arg(count.listed);
+    if (count.rows > 0) {
+        text = QStringLiteral("Показано %1 из %2.").arg(count.rowsLeft).arg(count.rows);
         // Both in one sentence, which the list's width holds in two lines.
         if (n > 0 && m > 0)
             return text + QStringLiteral(" Ещё %1 — %2, %3 — %4 в другой кодировке: переименуйте %5, чтобы открыть.")
@@ -38,7 +38,7 @@ QString countLine(const FolderCount &count)
     } else if (count.phoneFolders.isEmpty() && m == 0) {
         text = QStringLiteral("В папке нет патчей.");
     }
-    if (count.listed == 0 && !count.phoneFolders.isEmpty()) {
+    if (count.rows == 0 && !count.phoneFolders.isEmpty()) {
         text += (text.isEmpty() ? QStringLiteral("В папке нет патчей, а есть") : QStringLiteral(" Есть"))
             + QStringLiteral(" папки для других телефонов: %1.").arg(someOf(count.phoneFolders));
     }

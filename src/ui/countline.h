@@ -7,8 +7,8 @@
 struct FolderCount {
     bool chosen = false;  // a folder is in use
     bool reading = false; // one is being read
-    int shown = 0;        // rows the filter leaves
-    int listed = 0;       // rows in all
+    int rowsLeft = 0;     // rows the filter leaves
+    int rows = 0;         // rows in all
     int notPatches = 0;
     int namedOtherwise = 0;
     QStringList phoneFolders; // where the folder has no patch of its own

@@ -1,9 +1,9 @@
 #include "entryactions.h"
 
 #include "backupinuse.h"
+#include "editedpatch.h"
 #include "entries/entryedit.h"
 #include "entryview.h"
-#include "messagebox.h"
 
 #include "assembly/patchtextholder.h"
 
@@ -82,23 +82,4 @@ void EntryActions::fill(const QString &path)
     if (!backupToFillFrom(m_backup, m_window))
         return;
     appendEdited(fillFromBackup(path, *m_backup.backup()), m_backup, m_text, m_window);
-}
-
-// The backup may have gone while the menu was open.
-bool backupToFillFrom(const BackupInUse &backup, QWidget *window)
-{
-    if (!backup.backup())
-        inform(window, QStringLiteral("Старые байты берутся из копии прошивки: выберите её кнопкой «Сверить с копией прошивки…»."));
-    return backup.backup().has_value();
-}
-
-void appendEdited(const EditedPatch &edited, BackupInUse &backup, PatchTextHolder &text, QWidget *window)
-{
-    if (edited.backupFailure)
-        return backup.lost(*edited.backupFailure, BackupInUse::Tell::Now);
-    if (edited.failure)
-        return warn(window, edited.failure->message());
-    text.append(edited.appended);
-    if (!edited.note.isEmpty())
-        warn(window, edited.note);
 }

@@ -10,12 +10,6 @@ class QAbstractItemView;
 class QAction;
 class QPoint;
 class QWidget;
-struct EditedPatch;
-
-// Appends what took a patch off or filled it in, or says why nothing is.
-void appendEdited(const EditedPatch &edited, BackupInUse &backup, PatchTextHolder &text, QWidget *window);
-// Old bytes are filled in from the backup in use; says so where there is none.
-bool backupToFillFrom(const BackupInUse &backup, QWidget *window);
 
 // What a person does to an entry of any tab: a double-click or Enter
 // appends it, Shift+Enter takes it off the phone, and its menu offers both,

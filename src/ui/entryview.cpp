@@ -7,14 +7,14 @@
 
 bool hasMark(const EntryState &state)
 {
-    return state.backup || state.header.forAnotherPhone() || state.writesNothing;
+    return state.againstBackup || state.header.forAnotherPhone() || state.writesNothing;
 }
 
 QIcon entryMark(const EntryState &state, bool keepRoom)
 {
     // What the backup shows outweighs what a header says, which is still shown.
-    if (state.backup && *state.backup != PatchState::NoRecords)
-        return state.header.forAnotherPhone() ? stateIconForAnotherPhone(*state.backup) : stateIcon(*state.backup);
+    if (state.againstBackup && *state.againstBackup != PatchState::NoRecords)
+        return state.header.forAnotherPhone() ? stateIconForAnotherPhone(*state.againstBackup) : stateIcon(*state.againstBackup);
     if (state.writesNothing)
         return writesNothingIcon();
     if (state.header.forAnotherPhone())

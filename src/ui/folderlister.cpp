@@ -67,9 +67,9 @@ private:
     std::function<void()> m_beforeEachFile;
 };
 
-FolderLister::FolderLister(std::function<void(const FolderListing &)> listed, QObject *parent)
+FolderLister::FolderLister(std::function<void(const FolderListing &)> report, QObject *parent)
     : QObject(parent)
-    , m_listed(std::move(listed))
+    , m_report(std::move(report))
     , m_worker(std::make_unique<Worker>(this))
 {
 }
@@ -88,7 +88,7 @@ void FolderLister::choose(const QString &folder, const std::optional<Backup> &ba
     start({folder, true});
 }
 
-void FolderLister::refresh(const QString &shown, const std::optional<Backup> &backup)
+void FolderLister::refresh(const QString &inUse, const std::optional<Backup> &backup)
 {
     const bool anotherBackup = backup != m_backup;
     m_backup = backup;
@@ -98,8 +98,8 @@ void FolderLister::refresh(const QString &shown, const std::optional<Backup> &ba
             start({m_wanted->folder, m_wanted->chosen});
         return;
     }
-    if (!shown.isEmpty())
-        start({shown, false, !anotherBackup});
+    if (!inUse.isEmpty())
+        start({inUse, false, !anotherBackup});
 }
 
 void FolderLister::start(const Request &request)
@@ -120,5 +120,5 @@ void FolderLister::finished(quint64 serial, FolderListing listing)
         else if (m_choices.removeLast(); !m_choices.isEmpty())
             start({m_choices.last(), true}); // the choice before it stands
     }
-    m_listed(listing);
+    m_report(listing);
 }

@@ -27,14 +27,14 @@ class FolderLister : public QObject
     Q_OBJECT
 
 public:
-    explicit FolderLister(std::function<void(const FolderListing &)> listed, QObject *parent = nullptr);
+    explicit FolderLister(std::function<void(const FolderListing &)> report, QObject *parent = nullptr);
     ~FolderLister() override; // stops the listing under way, waiting only for the file it reads
 
     // The person chose `folder`: it is listed from now on, if it can be.
     void choose(const QString &folder, const std::optional<Backup> &backup);
-    // The window looks again at the folder in use, `shown`, perhaps with
+    // The window looks again at the folder in use, `inUse`, perhaps with
     // another backup; or at the one chosen, while it is not shown yet.
-    void refresh(const QString &shown, const std::optional<Backup> &backup);
+    void refresh(const QString &inUse, const std::optional<Backup> &backup);
     // A listing is wanted and not told yet.
     bool busy() const { return m_wanted.has_value(); }
     // The one wanted is a look again that may well find all as it was: the
@@ -61,7 +61,7 @@ private:
     void start(const Request &request);
     void finished(quint64 serial, FolderListing listing);
 
-    std::function<void(const FolderListing &)> m_listed;
+    std::function<void(const FolderListing &)> m_report;
     std::optional<Backup> m_backup; // as last asked for
     std::optional<Request> m_wanted;
     quint64 m_serial = 0; // of the one wanted: any other that ends is dropped

@@ -91,7 +91,7 @@ void FolderTab::choose(const QString &folder, const std::optional<Backup> &backu
 
 void FolderTab::refresh(const std::optional<Backup> &backup)
 {
-    m_lister->refresh(m_shown.path, backup);
+    m_lister->refresh(m_inUse.path, backup);
     showCount();
 }
 
@@ -142,11 +142,11 @@ void FolderTab::listed(const FolderListing &listing)
 // while to lay out, each time the window comes back.
 void FolderTab::show(const PatchFolder &folder)
 {
-    if (folder == m_shown && m_model->rowCount() == int(folder.patches.size())) {
+    if (folder == m_inUse && m_model->rowCount() == int(folder.patches.size())) {
         showCount();
         return;
     }
-    m_shown = folder;
+    m_inUse = folder;
     const QString current = m_widgets.list->currentIndex().data(entryPathRole).toString();
     m_model->clear();
     bool keepRoom = false;
@@ -167,7 +167,7 @@ void FolderTab::show(const PatchFolder &folder)
 // The folder's path, as much of its end as the label holds at its width.
 void FolderTab::showFolder()
 {
-    const QString path = QDir::toNativeSeparators(m_shown.path);
+    const QString path = QDir::toNativeSeparators(m_inUse.path);
     m_widgets.folder->setText(m_widgets.folder->fontMetrics().elidedText(path, Qt::ElideLeft, m_widgets.folder->width()));
     m_widgets.folder->setToolTip(path);
     m_widgets.choose->setAccessibleDescription(path);
@@ -177,8 +177,8 @@ void FolderTab::showCount()
 {
     // A look again that may find all as it was says nothing meanwhile.
     const bool reading = m_lister->busy() && !m_lister->quiet();
-    const QString text = countLine({!m_shown.path.isEmpty(), reading, m_filter->rowCount(), m_model->rowCount(),
-                                    m_shown.notPatches, m_shown.namedOtherwise, m_shown.phoneFolders});
+    const QString text = countLine({!m_inUse.path.isEmpty(), reading, m_filter->rowCount(), m_model->rowCount(),
+                                    m_inUse.notPatches, m_inUse.namedOtherwise, m_inUse.phoneFolders});
     m_widgets.count->setText(text);
     m_widgets.count->setToolTip(text);
 }

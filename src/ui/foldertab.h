@@ -63,6 +63,6 @@ private:
     Calls m_calls;
     QStandardItemModel *m_model;
     QSortFilterProxyModel *m_filter;
-    PatchFolder m_shown; // its path is the folder in use, empty for none
+    PatchFolder m_inUse; // its path is the folder in use, empty for none
     FolderLister *m_lister;
 };

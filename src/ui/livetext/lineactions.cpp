@@ -1,7 +1,7 @@
 #include "lineactions.h"
 
 #include "backupinuse.h"
-#include "entryactions.h"
+#include "editedpatch.h"
 #include "messagebox.h"
 #include "patchtextedit.h"
 
