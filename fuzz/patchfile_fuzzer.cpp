@@ -167,7 +167,7 @@ void checkEntry(const ProgramFolder &folder)
         Status failure;
         const std::vector<EntryState> states = lookAtFiles(std::span(&path, 1), look, backup, failure);
         check(!failure && states.size() == 1 && states.front().file == EntryState::File::Present);
-        check(states.front().backup.has_value() && !entryAbout(states.front(), Listed::Folder).isEmpty());
+        check(states.front().againstBackup.has_value() && !entryAbout(states.front(), Listed::Folder).isEmpty());
     }
     const std::optional<QString> notPatch = notPatchTextReason(path);
     check(!notPatch || !notPatch->isEmpty());

@@ -35,8 +35,10 @@ EntryActions::EntryActions(const std::vector<QAbstractItemView *> &lists, QActio
 // Enter appends the current entry and Shift+Enter takes it off, once a press.
 bool EntryActions::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
-    if (event->type() != QEvent::KeyPress || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter))
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
         return QObject::eventFilter(watched, event);
     const QString path = static_cast<QAbstractItemView *>(watched)->currentIndex().data(entryPathRole).toString();
     if (!key->isAutoRepeat() && !path.isEmpty()) {

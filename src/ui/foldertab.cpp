@@ -101,8 +101,7 @@ bool FolderTab::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_widgets.folder && event->type() == QEvent::Resize)
         showFolder();
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (watched == m_widgets.filter && event->type() == QEvent::KeyPress && key->key() == Qt::Key_Escape
+    if (watched == m_widgets.filter && event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
         && !m_widgets.filter->text().isEmpty()) {
         m_widgets.filter->clear();
         return true;
